@@ -1,0 +1,165 @@
+#include "cards/conversion.h"
+
+#include "cards/cardformat.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tobrel::cards {
+namespace {
+
+constexpr std::size_t kUnit = 64;
+constexpr std::size_t kChunk = 1024 * kUnit; // 64 KiB, a whole number of units
+
+// Byte offset at which the last `count` characters of UTF-8 text begin, or npos
+// when the text is shorter.
+std::size_t startOfLastCharacters(std::string_view text, std::size_t count) {
+    std::size_t pos = text.size();
+    while (count > 0) {
+        if (pos == 0) {
+            return std::string_view::npos;
+        }
+        --pos;
+        while (pos > 0 && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) {
+            --pos;
+        }
+        --count;
+    }
+    return pos;
+}
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/' || c == '\\';
+#endif
+}
+
+// Copies the source from `skip` onward in whole units, after the optional prefix.
+bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std::size_t skip,
+               std::string& error) {
+    static thread_local std::vector<char> buffer(kChunk);
+    std::size_t pending = 0; // bytes read but not yet written (less than one unit after a write)
+    std::size_t toSkip = skip;
+    for (;;) {
+        long long got = source.read(buffer.data() + pending, kChunk - pending);
+        if (got < 0) {
+            error = "読み込めません: " + platform::describeError(source.errorNumber());
+            return false;
+        }
+        if (got == 0) {
+            return true; // whatever is pending is a partial unit and is dropped
+        }
+        std::size_t available = pending + static_cast<std::size_t>(got);
+        std::size_t start = 0;
+        if (toSkip > 0) {
+            std::size_t dropped = std::min(toSkip, available);
+            toSkip -= dropped;
+            start = dropped;
+        }
+        std::size_t whole = (available - start) / kUnit * kUnit;
+        if (whole > 0 && !output.write(buffer.data() + start, whole)) {
+            error = "書き込めません: " + platform::describeError(output.errorNumber());
+            return false;
+        }
+        pending = available - start - whole;
+        if (pending > 0) {
+            std::copy(buffer.data() + start + whole, buffer.data() + available, buffer.data());
+        }
+    }
+}
+
+} // namespace
+
+int directionFromName(std::string_view name) {
+    for (std::size_t i = 0; i < directions.size(); ++i) {
+        if (name == directions[i].cliName ||
+            (name.size() == 1 && name[0] == static_cast<char>('0' + i))) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
+                                 std::string_view extension) {
+    ConversionResult result;
+
+    // The name must hold at least ".EXT" after its folder, so that cutting the
+    // extension off can never reach into the folder part.
+    std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
+    std::size_t stemEnd = startOfLastCharacters(sourcePath, 4);
+    if (stemEnd == std::string::npos || stemEnd == 0 ||
+        isSeparator(sourcePath[stemEnd - 1]) ||
+        sourcePath.find_first_of("/\\", stemEnd) != std::string::npos) {
+        result.error = "ファイル名に拡張子がありません";
+        return result;
+    }
+
+    // Open the source first: a source that cannot be read creates no output.
+    platform::InputFile source;
+    if (!source.open(sourcePath)) {
+        result.error = "開けません: " + platform::describeError(source.errorNumber());
+        return result;
+    }
+
+    platform::NewOutputFile output;
+    const std::string plainName = sourcePath.substr(0, extensionStart) + std::string(extension);
+    const std::string stem = sourcePath.substr(0, stemEnd);
+    bool created = false;
+    for (int n = -1; n <= 999 && !created; ++n) {
+        std::string candidate = plainName;
+        if (n >= 0) {
+            char number[8];
+            std::snprintf(number, sizeof number, "_%03d.", n);
+            candidate = stem + number + std::string(extension);
+        } else if (platform::pathEntryExists(candidate)) {
+            continue;
+        }
+        switch (output.create(candidate)) {
+        case platform::NewOutputFile::CreateResult::Created:
+            result.outputPath = candidate;
+            created = true;
+            break;
+        case platform::NewOutputFile::CreateResult::AlreadyExists:
+            break; // taken, also when it appeared just now: try the next number
+        case platform::NewOutputFile::CreateResult::Failed:
+            result.error = "出力ファイルを作成できません: " +
+                           platform::describeError(output.errorNumber());
+            return result;
+        }
+    }
+    if (!created) {
+        result.error = "出力ファイル名 _000～_999 がすべて使われています";
+        return result;
+    }
+
+    std::size_t skip = 0;
+    if (kind == ConvKind::StripVgsHeader) {
+        skip = kVgsHeaderSize;
+    } else if (kind == ConvKind::AddVgsHeader &&
+               !output.write(vgsHeader.data(), vgsHeader.size())) {
+        result.error = "書き込めません: " + platform::describeError(output.errorNumber());
+        return result; // output discarded by its destructor
+    }
+    if (!copyUnits(source, output, skip, result.error)) {
+        return result;
+    }
+    if (!output.commit()) {
+        result.error = "書き込めません: " + platform::describeError(output.errorNumber());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+std::string conversionLogLine(const std::string& sourcePath, const ConversionResult& result) {
+    if (result.ok) {
+        return sourcePath + "→" + result.outputPath + " 変換終了";
+    }
+    return sourcePath + ": " + result.error;
+}
+
+} // namespace tobrel::cards

@@ -1,0 +1,22 @@
+#pragma once
+// The subcommands of tobrel-cli. Each returns the process exit status:
+// 0 when everything was done, 1 when any part failed, 2 for bad usage.
+
+#include <string>
+#include <vector>
+
+namespace tobrel::cli {
+
+using Arguments = std::vector<std::string>;
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+int runConvert(const Arguments& args);
+int runSaves(const Arguments& args);
+
+// Prints the usage text to standard error and returns kExitUsage.
+int usageError(const std::string& message);
+
+} // namespace tobrel::cli

@@ -1,0 +1,53 @@
+// tobrel-cli: Tobrel's conversions and listings for scripts and batch work.
+// It holds no logic of its own; every command calls the same core as the window.
+
+#include "cli/commands.h"
+
+#include <iostream>
+#include <string_view>
+
+namespace tobrel::cli {
+
+namespace {
+constexpr std::string_view kUsage = R"(usage:
+  tobrel-cli convert DIRECTION FILE...
+      Converts each FILE and writes the result beside it.
+      DIRECTION: 0 or vgs-bleem     VGS (.MEM) to bleem! (.MCD)
+                 1 or vgs-psemu     VGS (.MEM) to PSEmuPro/ePSXe (.MCR)
+                 2 or bleem-vgs     bleem! (.MCD) to VGS (.MEM)
+                 3 or bleem-psemu   bleem! (.MCD) to PSEmuPro/ePSXe (.MCR)
+                 4 or psemu-vgs     PSEmuPro/ePSXe (.MCR) to VGS (.MEM)
+                 5 or psemu-bleem   PSEmuPro/ePSXe (.MCR) to bleem! (.MCD)
+  tobrel-cli saves [--vgs] FILE
+      Lists the saves on a card image: title, a tab, block count.
+      --vgs reads FILE as a VGS image (64-byte header first).
+exit status: 0 all done, 1 something failed, 2 bad usage
+)";
+} // namespace
+
+int usageError(const std::string& message) {
+    std::cerr << "tobrel-cli: " << message << "\n\n" << kUsage;
+    return kExitUsage;
+}
+
+} // namespace tobrel::cli
+
+int main(int argc, char** argv) {
+    using namespace tobrel::cli;
+    if (argc < 2) {
+        return usageError("no command given");
+    }
+    const std::string_view command = argv[1];
+    const Arguments args(argv + 2, argv + argc);
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (command == "convert") {
+        return runConvert(args);
+    }
+    if (command == "saves") {
+        return runSaves(args);
+    }
+    return usageError("unknown command: " + std::string(command));
+}

@@ -1,0 +1,277 @@
+#include "files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tobrel::platform {
+namespace {
+
+mode_t currentUmask() {
+    // The only way to read the mask is to set it; put it straight back.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+std::filesystem::path toFsPath(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string fromFsPath(const std::filesystem::path& path) {
+    auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string describeError(int errorNumber) {
+    switch (errorNumber) {
+    case ENOENT:
+        return "ファイルまたはフォルダが見つかりません";
+    case EACCES:
+    case EPERM:
+        return "アクセスが拒否されました";
+    case ENOSPC:
+    case EDQUOT:
+        return "ディスクの空き容量が足りません";
+    case EROFS:
+        return "読み取り専用の場所です";
+    case EISDIR:
+        return "フォルダです";
+    case ENOTDIR:
+        return "パスの途中がフォルダではありません";
+    case EEXIST:
+        return "同じ名前のファイルがあります";
+    case ENAMETOOLONG:
+        return "パスが長すぎます";
+    case EIO:
+        return "入出力エラーです";
+    case EMFILE:
+    case ENFILE:
+        return "開いているファイルが多すぎます";
+    default:
+        return std::string("エラー (") + std::strerror(errorNumber) + ")";
+    }
+}
+
+std::string executablePath() {
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : fromFsPath(path);
+}
+
+std::optional<std::uint64_t> fileSize(const std::string& path) {
+    struct stat info {};
+    if (::stat(toFsPath(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool regularFileExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(toFsPath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool pathEntryExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::lstat(toFsPath(path).c_str(), &info) == 0;
+}
+
+InputFile::~InputFile() { close(); }
+
+bool InputFile::open(const std::string& path) {
+    close();
+    fd_ = ::open(toFsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+        close();
+        error_ = EISDIR;
+        return false;
+    }
+    return true;
+}
+
+long long InputFile::read(void* buffer, std::size_t size) {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    // Fill the buffer as far as the file allows, so callers see short reads only at the end.
+    while (done < size) {
+        ssize_t n = ::read(fd_, bytes + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error_ = errno;
+            return -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+void InputFile::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+NewOutputFile::~NewOutputFile() { discard(); }
+
+NewOutputFile::CreateResult NewOutputFile::create(const std::string& path) {
+    discard();
+    fd_ = ::open(toFsPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        error_ = errno;
+        return error_ == EEXIST ? CreateResult::AlreadyExists : CreateResult::Failed;
+    }
+    path_ = path;
+    return CreateResult::Created;
+}
+
+bool NewOutputFile::write(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd_, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error_ = errno;
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool NewOutputFile::commit() {
+    if (fd_ < 0) {
+        return false;
+    }
+    int rc = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0) {
+        // A full disk on a network or delayed-allocation file system can show up only here.
+        error_ = errno;
+        ::unlink(toFsPath(path_).c_str());
+        path_.clear();
+        return false;
+    }
+    path_.clear();
+    return true;
+}
+
+void NewOutputFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!path_.empty()) {
+        ::unlink(toFsPath(path_).c_str());
+        path_.clear();
+    }
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, int* errorNumber) {
+    auto fail = [&](int err) {
+        if (errorNumber) {
+            *errorNumber = err;
+        }
+        return false;
+    };
+    const auto target = toFsPath(path);
+    // Keep the permissions of the file being replaced.
+    mode_t mode = 0666;
+    struct stat info {};
+    bool existed = ::stat(target.c_str(), &info) == 0;
+    if (existed) {
+        mode = info.st_mode & 07777;
+    }
+    std::random_device entropy;
+    std::string tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(entropy() % 1000000);
+        fd = ::open(toFsPath(tempPath).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            return fail(errno);
+        }
+    }
+    if (fd < 0) {
+        return fail(EEXIST);
+    }
+    auto abandon = [&](int err) {
+        ::close(fd);
+        ::unlink(toFsPath(tempPath).c_str());
+        return fail(err);
+    };
+    const char* bytes = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, bytes, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return abandon(errno);
+        }
+        bytes += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (::fchmod(fd, existed ? mode : (0666 & ~currentUmask())) != 0 || ::fsync(fd) != 0) {
+        return abandon(errno);
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(toFsPath(tempPath).c_str());
+        return fail(err);
+    }
+    if (::rename(toFsPath(tempPath).c_str(), target.c_str()) != 0) {
+        int err = errno;
+        ::unlink(toFsPath(tempPath).c_str());
+        return fail(err);
+    }
+    return true;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path, int* errorNumber) {
+    InputFile file;
+    if (!file.open(path)) {
+        if (errorNumber) {
+            *errorNumber = file.errorNumber();
+        }
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        long long n = file.read(buffer, sizeof buffer);
+        if (n < 0) {
+            if (errorNumber) {
+                *errorNumber = file.errorNumber();
+            }
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    return content;
+}
+
+} // namespace tobrel::platform

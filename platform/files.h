@@ -1,0 +1,86 @@
+#pragma once
+// File-system services for the core: UTF-8 paths, exclusive creation,
+// atomic replacement and error texts for the user.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tobrel::platform {
+
+// Paths are UTF-8 text inside the program.
+std::filesystem::path toFsPath(std::string_view utf8);
+std::string fromFsPath(const std::filesystem::path& path);
+
+// A short Japanese description of an operating-system error number, for the user.
+std::string describeError(int errorNumber);
+
+// Full path of the running executable, empty when it cannot be found.
+std::string executablePath();
+
+// Size of a regular file, or nothing when it cannot be measured.
+std::optional<std::uint64_t> fileSize(const std::string& path);
+
+// True when a regular file (not a folder) exists at path.
+bool regularFileExists(const std::string& path);
+
+// True when anything (file, folder, link, even a dangling one) exists at path.
+bool pathEntryExists(const std::string& path);
+
+// Read-only input file.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // False with errorNumber() set when the file cannot be opened for reading.
+    bool open(const std::string& path);
+    // Reads up to size bytes; returns the count (0 at the end), or -1 on error.
+    long long read(void* buffer, std::size_t size);
+    void close();
+    int errorNumber() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+// An output file that is created only if nothing exists at its path, so an
+// existing file can never be overwritten. Unless commit() succeeds, the
+// destructor removes the file again: no half-written output stays behind.
+class NewOutputFile {
+public:
+    NewOutputFile() = default;
+    ~NewOutputFile();
+    NewOutputFile(const NewOutputFile&) = delete;
+    NewOutputFile& operator=(const NewOutputFile&) = delete;
+
+    enum class CreateResult { Created, AlreadyExists, Failed };
+    CreateResult create(const std::string& path);
+    bool write(const void* data, std::size_t size);
+    // Closes the file and keeps it. False (and the file removed) when closing fails.
+    bool commit();
+    // Closes and removes the file.
+    void discard();
+    int errorNumber() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    std::string path_;
+};
+
+// Replaces the file at path with content: written to a temporary file in the
+// same folder, flushed, then renamed over the target. On failure the target is
+// unchanged and no temporary file is left. errorNumber receives the cause.
+bool replaceFileAtomically(const std::string& path, std::string_view content,
+                           int* errorNumber = nullptr);
+
+// Reads a whole file. Nothing when it cannot be read; errorNumber receives the cause.
+std::optional<std::string> readWholeFile(const std::string& path, int* errorNumber = nullptr);
+
+} // namespace tobrel::platform

@@ -1,0 +1,60 @@
+#include "tests/cli/clirun.h"
+#include "tests/support/cardimages.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace tobrel::testing {
+namespace {
+
+TEST(CliUsage, BadUsageExitsTwoWithUsageText) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"convert"}, {"convert", "9", "x.MEM"}, {"saves"},
+             {"saves", "--bogus", "x"}}) {
+        auto result = runCli(args);
+        EXPECT_EQ(result.status, 2) << result.out;
+        EXPECT_NE(result.out.find("usage:"), std::string::npos);
+    }
+    EXPECT_EQ(runCli({"--help"}).status, 0);
+}
+
+TEST(CliConvert, ConvertsBesideTheSourceAndPrintsTheLog) {
+    TempDir dir;
+    writeBytes(dir.file("A.MEM"), makeVgsImage(makeCardBody()));
+    writeBytes(dir.file("B.MEM"), makeVgsImage(makeCardBody()));
+    auto result = runCli({"convert", "vgs-bleem", dir.file("A.MEM"), dir.file("B.MEM")});
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(result.out, "VGS→bleem!\n" + dir.file("A.MEM") + "→" + dir.file("A.MCD") +
+                              " 変換終了\n" + dir.file("B.MEM") + "→" + dir.file("B.MCD") +
+                              " 変換終了\n");
+    EXPECT_EQ(readBytes(dir.file("A.MCD")), makeCardBody());
+
+    auto numeric = runCli({"convert", "3", dir.file("A.MCD")});
+    EXPECT_EQ(numeric.status, 0);
+    EXPECT_EQ(readBytes(dir.file("A.MCR")), makeCardBody());
+}
+
+TEST(CliConvert, AnyFailedFileGivesStatusOneButTheRestAreDone) {
+    TempDir dir;
+    writeBytes(dir.file("OK.MCD"), makeCardBody());
+    auto result = runCli({"convert", "bleem-vgs", dir.file("MISSING.MCD"), dir.file("OK.MCD")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find(dir.file("MISSING.MCD") + ": "), std::string::npos) << result.out;
+    EXPECT_EQ(readBytes(dir.file("OK.MEM")), makeVgsImage(makeCardBody()));
+}
+
+TEST(CliSaves, ListsTitleTabBlockCount) {
+    TempDir dir;
+    std::string body = makeCardBody();
+    addSave(body, 2, "\x83\x51\x81\x5B\x83\x80", 2);
+    addSave(body, 6, "SECOND", 1);
+    writeBytes(dir.file("S.MEM"), makeVgsImage(body));
+    auto vgs = runCli({"saves", "--vgs", dir.file("S.MEM")});
+    EXPECT_EQ(vgs.status, 0);
+    EXPECT_EQ(vgs.out, "ゲーム\t2\nSECOND\t1\n");
+    auto missing = runCli({"saves", dir.file("none.MCD")});
+    EXPECT_EQ(missing.status, 1);
+}
+
+} // namespace
+} // namespace tobrel::testing
