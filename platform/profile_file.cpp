@@ -33,15 +33,20 @@ bool isCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool isCp932TrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // Bytes of the character at text[index]. In code page 932 a trail byte can look
 // like '[', ']', '\\' or a letter, so scanning must step over whole characters.
 // In UTF-8 no ASCII byte is ever part of a longer character: bytes will do.
 std::size_t characterLength(std::string_view text, std::size_t index, bool utf8) {
-    if (!utf8 && isCp932LeadByte(static_cast<unsigned char>(text[index])) &&
-        index + 1 < text.size()) {
+    if (!utf8 && index + 1 < text.size() &&
+        isCp932LeadByte(static_cast<unsigned char>(text[index])) &&
+        isCp932TrailByte(static_cast<unsigned char>(text[index + 1]))) {
         return 2;
     }
-    return 1;
+    return 1; // also a lead byte without a valid trail byte: it pairs with nothing
 }
 
 std::size_t findFirstSingle(std::string_view text, char wanted, bool utf8) {

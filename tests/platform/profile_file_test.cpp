@@ -3,9 +3,11 @@
 #include "tests/support/tempdir.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,11 @@ struct ReadCase {
     std::string key;
     std::optional<std::string> expected;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ProfileRead : public ::testing::TestWithParam<ReadCase> {};
 
@@ -84,6 +91,9 @@ INSTANTIATE_TEST_SUITE_P(
         // 83 41 is ア and 83 61 is ヂ: letter case folding must not touch trail bytes.
         ReadCase{"TrailBytesNotCaseFolded", "[S]\r\n\x83\x41=1\r\n", "S", "\x83\x61", kMissing},
         ReadCase{"DoubleByteKey", "[S]\r\n\x83\x41=1\r\n", "S", "\x83\x41", "1"},
+        // 83 3D is no character: the '=' stays a delimiter.
+        ReadCase{"LeadByteWithoutTrailDoesNotSwallowEquals", "[S]\r\nK\x83=1\r\n", "S", "K\x83",
+                 "1"},
         ReadCase{"EmptyKeyNeverMatches", "[S]\r\n=1\r\n", "S", "", kMissing},
         // A byte-order mark makes the file UTF-8: ソ (E3 82 BD) arrives as 83 5C.
         ReadCase{"Utf8FileConvertedToCodePage", "\xEF\xBB\xBF[S]\r\nK=\xE3\x82\xBD\r\n", "S", "K",
@@ -98,6 +108,11 @@ struct WriteCase {
     std::string value;
     std::string after;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const WriteCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ProfileWrite : public ::testing::TestWithParam<WriteCase> {};
 
@@ -168,6 +183,11 @@ struct RefusedCase {
     std::string value;
 };
 
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const RefusedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ProfileRefusedWrite : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(ProfileRefusedWrite, LeavesTheDocumentUnchanged) {
@@ -178,21 +198,20 @@ TEST_P(ProfileRefusedWrite, LeavesTheDocumentUnchanged) {
     EXPECT_EQ(document.serialize(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    NamesAndValuesThatCannotReadBack, ProfileRefusedWrite,
-    ::testing::Values(RefusedCase{"EmptyKey", "S", "", "v"},
-                      RefusedCase{"BlankKey", "S", " \t", "v"},
-                      RefusedCase{"EmptySection", "", "K", "v"},
-                      RefusedCase{"KeyWithEquals", "S", "A=B", "v"},
-                      RefusedCase{"KeyStartingComment", "S", ";K", "v"},
-                      RefusedCase{"KeyStartingBracket", "S", "[K", "v"},
-                      RefusedCase{"KeyEndingInLoneLeadByte", "S", "K\x83", "v"},
-                      RefusedCase{"SectionEndingInLoneLeadByte", "S\x83", "K", "v"},
-                      RefusedCase{"LineFeedInValue", "S", "K", "a\nL=2"},
-                      RefusedCase{"CarriageReturnInValue", "S", "K", "a\rb"},
-                      RefusedCase{"LineFeedInSection", "S\n[T", "K", "v"},
-                      RefusedCase{"LineFeedInKey", "S", "K\nL", "v"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(NamesAndValuesThatCannotReadBack, ProfileRefusedWrite,
+                         ::testing::Values(RefusedCase{"EmptyKey", "S", "", "v"},
+                                           RefusedCase{"BlankKey", "S", " \t", "v"},
+                                           RefusedCase{"EmptySection", "", "K", "v"},
+                                           RefusedCase{"KeyWithEquals", "S", "A=B", "v"},
+                                           RefusedCase{"KeyStartingComment", "S", ";K", "v"},
+                                           RefusedCase{"KeyStartingBracket", "S", "[K", "v"},
+                                           RefusedCase{"SectionEndingInLoneLeadByte", "S\x83", "K",
+                                                       "v"},
+                                           RefusedCase{"LineFeedInValue", "S", "K", "a\nL=2"},
+                                           RefusedCase{"CarriageReturnInValue", "S", "K", "a\rb"},
+                                           RefusedCase{"LineFeedInSection", "S\n[T", "K", "v"},
+                                           RefusedCase{"LineFeedInKey", "S", "K\nL", "v"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A file as a user might have edited it: comments, blank lines, odd lines,
 // another program's section, keys in other letter cases, mixed line ends,

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,10 @@ struct IniPathCase {
     std::string executable;
     std::string expected;
 };
+
+void PrintTo(const IniPathCase& c, std::ostream* out) {
+    *out << '"' << c.executable << '"';
+}
 
 class ComputeIniPath : public ::testing::TestWithParam<IniPathCase> {};
 

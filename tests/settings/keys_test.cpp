@@ -1,6 +1,7 @@
 #include "settings/keys.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <optional>
 #include <string>
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 namespace tobrel::settings {
@@ -18,6 +19,11 @@ struct SplitCase {
     std::string directory;
     std::string fileName;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class PathSplit : public ::testing::TestWithParam<SplitCase> {};
 
