@@ -21,6 +21,15 @@ constexpr std::string_view kUsage = R"(usage:
   tobrel-cli saves [--vgs] FILE
       Lists the saves on a card image: title, a tab, block count.
       --vgs reads FILE as a VGS image (64-byte header first).
+  tobrel-cli slots
+      Prints the card image path of each memory-card slot of bleem! and VGS:
+      label, a tab, path.
+  tobrel-cli slots set bleem|vgs 1|2 PATH
+      Puts the card image PATH into that slot after checking it (bleem!: an
+      "MC" file of 131,072 bytes; VGS: a "VgsM" file of 131,136 bytes).
+      An empty PATH ("") empties the slot.
+      The registry is $TOBREL_REGISTRY, else $WINEPREFIX/user.reg (default
+      ~/.wine), else ~/.config/tobrel/user.reg.
 exit status: 0 all done, 1 something failed, 2 bad usage
 )";
 } // namespace
@@ -48,6 +57,9 @@ int main(int argc, char** argv) {
     }
     if (command == "saves") {
         return runSaves(args);
+    }
+    if (command == "slots") {
+        return runSlots(args);
     }
     return usageError("unknown command: " + std::string(command));
 }

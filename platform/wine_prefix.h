@@ -1,0 +1,42 @@
+#pragma once
+// The Wine prefix the emulators run in: where it is, whether its wineserver
+// is running, and how its drive letters map to Linux paths.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tobrel::platform {
+
+// $WINEPREFIX, or ~/.wine when unset. Empty when WINEPREFIX is relative
+// (Wine refuses such a prefix) or no home folder is known. Trailing "/" removed.
+std::string winePrefixPath();
+
+// True when the folder looks like a Wine prefix: it holds dosdevices/ or system.reg.
+bool looksLikeWinePrefix(const std::string& folder);
+
+// True while a wineserver runs for the prefix: it holds an fcntl write lock on
+// its "lock" file for its whole life, in /tmp/.wine-<uid>/server-<dev>-<ino>/
+// (upstream Wine) or /tmp/<name>/server-<dev>-<ino>/ with <name> taken from
+// the prefix's "wineserver" entry (Debian's build). <dev> and <ino> are the
+// prefix folder's, in lowercase hex. A lock file that exists but cannot be
+// examined counts as running: a write that Wine may overwrite is worse than
+// one refused. serverTempRoot replaces "/tmp" (for tests).
+bool wineserverRunning(const std::string& prefix, const std::string& serverTempRoot = "/tmp");
+
+// "C:\Games\A.MCD" to a Linux path through $prefix/dosdevices/c:. Existing
+// components are matched case-insensitively as Wine does; the rest is kept as
+// written. A drive whose link target is absolute (z: -> /) gives a path under
+// that target, others stay under dosdevices/. Nothing for a path without a
+// drive letter or a letter the prefix has no drive for.
+std::optional<std::string> windowsPathToUnix(const std::string& prefix,
+                                             std::string_view windowsPath);
+
+// A Linux path to the drive-letter path the emulators see: the deepest folder
+// of the path (or its parents) that is a drive's root decides, the lowest
+// letter when two drives share a root; "/" is normally Z:. The rest of the
+// path need not exist. Relative paths are taken from the working folder.
+// Nothing when no drive root is found.
+std::optional<std::string> unixPathToWindows(const std::string& prefix, std::string_view unixPath);
+
+} // namespace tobrel::platform
