@@ -1,0 +1,101 @@
+#include "app/CodeListPanel.h"
+
+#include "app/BusyGuard.h"
+#include "app/CommonDialog.h"
+#include "app/EventPump.h"
+#include "app/prompts.h"
+#include "app/twips.h"
+#include "codelist/codelist.h"
+#include "settings/paths.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tobrel::app {
+namespace {
+
+QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+CodeListPanel::CodeListPanel(QWidget* mainWindow, CommonDialog& dialog)
+    : QFrame(mainWindow), mainWindow_(mainWindow), dlgCmmn_(dialog),
+      labCodelist(new QLabel(QStringLiteral("codelist.inf："), this)),
+      txtCodeList(new QLineEdit(this)), cmdCodeList(new QPushButton(QStringLiteral("..."), this)),
+      cmdDrip(new QPushButton(QStringLiteral("抽出"), this)),
+      cmdCodeListClose(new QPushButton(QStringLiteral("閉じる"), this)) {
+    setObjectName(QStringLiteral("fraCodeList"));
+    labCodelist->setObjectName(QStringLiteral("labCodelist"));
+    labCodelist->setBuddy(txtCodeList);
+    labCodelist->setGeometry(px(120), px(255), px(1095), px(330));
+    txtCodeList->setObjectName(QStringLiteral("txtCodeList"));
+    txtCodeList->setAccessibleName(QStringLiteral("codelist.inf のパス"));
+    txtCodeList->setGeometry(px(1230), px(255), px(1935), px(330));
+    cmdCodeList->setObjectName(QStringLiteral("cmdCodeList"));
+    cmdCodeList->setAccessibleName(QStringLiteral("codelist.inf の選択"));
+    cmdCodeList->setGeometry(px(3180), px(255), px(360), px(330));
+    cmdDrip->setObjectName(QStringLiteral("cmdDrip"));
+    cmdDrip->setGeometry(px(3585), px(210), px(690), px(405));
+    cmdCodeListClose->setObjectName(QStringLiteral("cmdCodeListClose"));
+    cmdCodeListClose->setGeometry(px(4290), px(210), px(690), px(405));
+
+    connect(cmdCodeList, &QPushButton::clicked, this, &CodeListPanel::cmdCodeList_Click);
+    connect(cmdDrip, &QPushButton::clicked, this, &CodeListPanel::cmdDrip_Click);
+}
+
+void CodeListPanel::applyCodePath(const QString& path) {
+    txtCodeList->setText(path);
+    if (!path.isEmpty() && !settings::fileExistsForSettings(path.toStdString())) {
+        txtCodeList->clear();
+    }
+}
+
+QString CodeListPanel::codePath() const { return txtCodeList->text(); }
+
+void CodeListPanel::cmdCodeList_Click() {
+    const QString box = txtCodeList->text();
+    dlgCmmn_.dialogTitle = QStringLiteral("[pec]Codelistﾌｧｲﾙの指定");
+    dlgCmmn_.filter = QStringLiteral("[pec]Codelistﾌｧｲﾙ(*.inf)|*.inf");
+    dlgCmmn_.flags = CommonDialog::kDefaultFlags;
+    if (box.isEmpty()) {
+        dlgCmmn_.initDir = QApplication::applicationDirPath();
+        dlgCmmn_.fileName.clear();
+    } else {
+        dlgCmmn_.initDir = fromUtf8(settings::directoryOf(box.toStdString()));
+        // The name the dialog already holds wins, even one chosen on another panel.
+        dlgCmmn_.fileName = dlgCmmn_.fileName.isEmpty()
+                                ? fromUtf8(settings::fileNameOf(box.toStdString()))
+                                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.toStdString()));
+    }
+    if (!dlgCmmn_.showOpen()) {
+        txtCodeList->clear();
+        return;
+    }
+    txtCodeList->setText(dlgCmmn_.fileName.trimmed());
+}
+
+void CodeListPanel::cmdDrip_Click() {
+    if (extracting_) {
+        return;
+    }
+    // Two extractions must never write the same output at once.
+    codelist::ExtractionResult result;
+    {
+        BusyGuard guard(extracting_, {cmdDrip, cmdCodeList});
+        guard.showWaitCursor();
+        result = codelist::extractJapaneseSections(
+            txtCodeList->text().toStdString(), [] { QCoreApplication::processEvents(); },
+            std::chrono::milliseconds(EventPump::kIntervalMs));
+    }
+    if (!result.ok) {
+        showErrorMessage(mainWindow_, fromUtf8(result.error));
+        return;
+    }
+    UserPrompts::current().showMessage(mainWindow_, MessageIcon::Information,
+                                       mainWindow_ ? mainWindow_->windowTitle() : QString(),
+                                       QStringLiteral("抽出完了"));
+}
+
+} // namespace tobrel::app

@@ -1,0 +1,42 @@
+#pragma once
+// dlgCmmn: the main window's one open-file dialog, shared by the panels. Its
+// settings and its last result stay in the object between uses, so a caller
+// that does not set a field sees what the previous caller left there.
+
+#include <QString>
+
+class QWidget;
+
+namespace tobrel::app {
+
+class CommonDialog {
+public:
+    static constexpr int kFlagReadOnly = 0x1;
+    static constexpr int kFlagPathMustExist = 0x800;
+    static constexpr int kFlagFileMustExist = 0x1000;
+    static constexpr int kDefaultFlags = 6145; // all three above
+    static constexpr int kCancelErrorCode = 32755;
+
+    explicit CommonDialog(QWidget* owner) : owner_(owner) {}
+
+    QString dialogTitle;
+    QString filter;     // "description|pattern;pattern", one entry
+    QString initDir;
+    QString fileName;   // in: the proposed name; out: the chosen file's full path
+    QString fileTitle;  // out: the chosen file's name without its folder
+    int flags = kDefaultFlags;
+
+    // Shows the dialog modally. True with fileName and fileTitle set when a file
+    // was chosen; false when cancelled, with lastError() giving kCancelErrorCode.
+    bool showOpen();
+    int lastError() const { return lastError_; }
+
+    // The filter in Qt's form: "description (patterns)".
+    static QString toQtNameFilter(const QString& filter);
+
+private:
+    QWidget* owner_;
+    int lastError_ = 0;
+};
+
+} // namespace tobrel::app

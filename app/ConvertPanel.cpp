@@ -1,0 +1,238 @@
+#include "app/ConvertPanel.h"
+
+#include "app/BusyGuard.h"
+#include "app/EventPump.h"
+#include "app/FileBrowserLists.h"
+#include "app/frmMemView.h"
+#include "app/modMemView.h"
+#include "app/prompts.h"
+#include "app/twips.h"
+#include "cards/conversion.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+
+namespace tobrel::app {
+namespace {
+
+QRect twipRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+const cards::Direction& directionAt(int index) {
+    return cards::directions[static_cast<std::size_t>(index)];
+}
+
+QString withTrailingSlash(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+} // namespace
+
+ConvertPanel::ConvertPanel(QWidget* mainWindow)
+    : QFrame(mainWindow), mainWindow_(mainWindow), fraSel(new QGroupBox(QStringLiteral("処理選択"), this)),
+      tabConvert(new QTabBar(fraSel)), optSelGroup(new QButtonGroup(this)),
+      fraIn(new QGroupBox(QStringLiteral("変換元"), this)), drvIn(new DriveList(fraIn)),
+      dirIn(new FolderList(fraIn)), filIn(new FileList(fraIn)),
+      cmdConv(new QPushButton(QStringLiteral("変換"), fraIn)),
+      cmdClose(new QPushButton(QStringLiteral("閉じる"), fraIn)),
+      fraLog(new QGroupBox(QStringLiteral("情報"), this)), txtLog(new QPlainTextEdit(fraLog)) {
+    setObjectName(QStringLiteral("fraConvert"));
+    setFrameShape(QFrame::NoFrame);
+    setAutoFillBackground(true);
+
+    fraSel->setObjectName(QStringLiteral("fraSel"));
+    fraSel->setGeometry(twipRect(120, 0, 4815, 1215));
+    tabConvert->setObjectName(QStringLiteral("tabConvert"));
+    tabConvert->setAccessibleName(QStringLiteral("変換元の形式"));
+    tabConvert->setDrawBase(true);
+    tabConvert->setExpanding(false);
+    tabConvert->setFocusPolicy(Qt::StrongFocus);
+    for (const char* caption : {"VGS", "bleem!", "PSEmuPro,ePSXe"}) {
+        tabConvert->addTab(QString::fromUtf8(caption));
+    }
+    tabConvert->setGeometry(twipRect(120, 270, 4575, 360));
+
+    const char* optionCaptions[] = {"→bleem!", "→PSEmuPro,ePSXe", "→VGS",
+                                    "→PSEmuPro,ePSXe", "→VGS", "→bleem!"};
+    optSelGroup->setExclusive(true);
+    for (int i = 0; i < 6; ++i) {
+        auto* button = new QRadioButton(QString::fromUtf8(optionCaptions[i]), fraSel);
+        button->setObjectName(QStringLiteral("optSel_%1").arg(i));
+        // Two buttons share each caption; the accessible name tells the whole direction.
+        button->setAccessibleName(QString::fromUtf8(directionAt(i).caption.data(),
+                                                    static_cast<qsizetype>(directionAt(i).caption.size())));
+        button->setGeometry(twipRect(i % 2 == 0 ? 240 : 1320, 750, i % 2 == 0 ? 1020 : 1800, 300));
+        optSelGroup->addButton(button, i);
+        optSel[static_cast<std::size_t>(i)] = button;
+    }
+    connect(optSelGroup, &QButtonGroup::idClicked, this, &ConvertPanel::optSel_Click);
+    connect(tabConvert, &QTabBar::currentChanged, this, &ConvertPanel::tabConvert_Click);
+
+    fraIn->setObjectName(QStringLiteral("fraIn"));
+    fraIn->setGeometry(twipRect(120, 1275, 4815, 3135));
+    drvIn->setObjectName(QStringLiteral("drvIn"));
+    drvIn->setAccessibleName(QStringLiteral("変換元ドライブ"));
+    drvIn->setGeometry(twipRect(120, 270, 2250, 330));
+    dirIn->setObjectName(QStringLiteral("dirIn"));
+    dirIn->setAccessibleName(QStringLiteral("変換元フォルダ"));
+    dirIn->setGeometry(twipRect(120, 660, 2250, 2355));
+    filIn->setObjectName(QStringLiteral("filIn"));
+    filIn->setAccessibleName(QStringLiteral("変換元ファイル"));
+    filIn->setGeometry(twipRect(2445, 270, 2250, 2250));
+    cmdConv->setObjectName(QStringLiteral("cmdConv"));
+    cmdConv->setGeometry(twipRect(2445, 2610, 1080, 405));
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setGeometry(twipRect(3615, 2610, 1080, 405));
+
+    fraLog->setObjectName(QStringLiteral("fraLog"));
+    fraLog->setGeometry(twipRect(120, 4470, 4815, 1365));
+    txtLog->setObjectName(QStringLiteral("txtLog"));
+    txtLog->setAccessibleName(QStringLiteral("情報"));
+    txtLog->setReadOnly(true);
+    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog->setGeometry(twipRect(120, 270, 4575, 975));
+
+    connect(drvIn, &DriveList::driveChanged, this, &ConvertPanel::drvIn_Change);
+    connect(dirIn, &FolderList::pathChanged, this, &ConvertPanel::dirIn_Change);
+    connect(filIn, &FileList::clicked, this, &ConvertPanel::filIn_Click);
+    connect(cmdConv, &QPushButton::clicked, this, &ConvertPanel::cmdConv_Click);
+
+    // Tab order follows the panel from top to bottom.
+    setTabOrder(tabConvert, optSel[0]);
+    setTabOrder(optSel[5], drvIn);
+    setTabOrder(drvIn, dirIn);
+    setTabOrder(dirIn, filIn);
+    setTabOrder(filIn, cmdConv);
+    setTabOrder(cmdConv, cmdClose);
+    setTabOrder(cmdClose, txtLog);
+
+    // The lists start at the folder the program was started from.
+    const QString startFolder = QDir::currentPath();
+    drvIn->setDriveOf(startFolder);
+    dirIn->setPath(startFolder);
+    tabConvert_Click(0);
+}
+
+ConvertPanel::~ConvertPanel() { closeViewer(); }
+
+void ConvertPanel::optSel_Click(int index) {
+    const auto& direction = directionAt(index);
+    txtLog->clear();
+    filIn->setPattern(QString::fromUtf8(direction.sourceFilter.data(),
+                                        static_cast<qsizetype>(direction.sourceFilter.size())));
+    txtLog->setPlainText(QString::fromUtf8(direction.caption.data(),
+                                           static_cast<qsizetype>(direction.caption.size())));
+}
+
+void ConvertPanel::tabConvert_Click(int tab) {
+    // Only the pair of the chosen source is in front; the selection stays as it was.
+    for (int i = 0; i < 6; ++i) {
+        optSel[static_cast<std::size_t>(i)]->setVisible(i / 2 == tab);
+    }
+    optSel[static_cast<std::size_t>(tab * 2)]->raise();
+    optSel[static_cast<std::size_t>(tab * 2 + 1)]->raise();
+}
+
+void ConvertPanel::drvIn_Change() {
+    const QString remembered = dirIn->path();
+    if (!dirIn->setPath(drvIn->drive())) {
+        // A drive without a medium: back to the drive of the folder we were in.
+        drvIn->selectDriveSilently(drvIn->driveOf(remembered));
+    }
+}
+
+void ConvertPanel::dirIn_Change() { filIn->setPath(dirIn->path()); }
+
+void ConvertPanel::filIn_Click() {
+    modMemView::blnViewVgs = filIn->pattern() == QLatin1String("*.MEM");
+    modMemView::strViewPath.clear();
+    for (int row = 0; row < filIn->count(); ++row) {
+        if (filIn->item(row)->isSelected()) {
+            modMemView::strViewPath = withTrailingSlash(dirIn->path()) + filIn->item(row)->text();
+            break;
+        }
+    }
+    if (modMemView::strViewPath.isEmpty()) {
+        return;
+    }
+    closeViewer();
+    memView_ = new frmMemView(mainWindow_);
+    memView_->show();
+    if (mainWindow_) {
+        mainWindow_->activateWindow();
+    }
+}
+
+void ConvertPanel::closeViewer() {
+    if (memView_) {
+        memView_->close(); // deletes itself
+        memView_ = nullptr;
+    }
+}
+
+void ConvertPanel::cmdConv_Click() {
+    if (converting_) {
+        return;
+    }
+    // The lists and directions stay still while a job runs, so the job list
+    // cannot shift under it and a second press cannot start a second job.
+    BusyGuard guard(converting_, {cmdConv, drvIn, dirIn, filIn, optSel[0], optSel[1], optSel[2],
+                                 optSel[3], optSel[4], optSel[5]});
+    EventPump pump;
+
+    const QString folder = withTrailingSlash(dirIn->path());
+    std::vector<std::string> jobs;
+    for (int row = 0; row < filIn->count(); ++row) {
+        if (filIn->item(row)->isSelected()) {
+            jobs.push_back((folder + filIn->item(row)->text()).toStdString());
+        }
+        pump();
+    }
+
+    const int index = std::max(convType(), 0);
+    const auto& direction = directionAt(index);
+    if (jobs.empty()) {
+        showErrorMessage(mainWindow_, QString::fromUtf8(direction.noSelectionMessage.data(),
+                                                        static_cast<qsizetype>(direction.noSelectionMessage.size())));
+        return;
+    }
+
+    guard.showWaitCursor();
+    cards::runConversionJob(jobs, direction, [&](const std::string& line) {
+        txtLog->appendPlainText(QString::fromStdString(line));
+        pump();
+    });
+}
+
+void ConvertPanel::applyLastDir(const QString& lastDir) {
+    const QFileInfo info(lastDir);
+    if (lastDir.isEmpty() || !info.isDir() || !info.isReadable()) {
+        return; // the lists keep their start-up folder
+    }
+    drvIn->setDriveOf(lastDir);
+    dirIn->setPath(lastDir);
+}
+
+void ConvertPanel::applyConvType(int index) {
+    if (index < 0 || index >= static_cast<int>(cards::directions.size())) {
+        index = 0;
+    }
+    tabConvert->setCurrentIndex(index / 2);
+    tabConvert_Click(index / 2);
+    optSel[static_cast<std::size_t>(index)]->setChecked(true);
+    optSel_Click(index);
+}
+
+QString ConvertPanel::lastDir() const { return dirIn->path(); }
+
+int ConvertPanel::convType() const { return optSelGroup->checkedId(); }
+
+} // namespace tobrel::app

@@ -1,0 +1,168 @@
+#include "app/MemCardPanel.h"
+
+#include "app/CommonDialog.h"
+#include "app/prompts.h"
+#include "app/twips.h"
+#include "emulator/card_slots.h"
+#include "settings/paths.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tobrel::app {
+
+MemCardPanel::MemCardPanel(QWidget* mainWindow, CommonDialog& dialog)
+    : QFrame(mainWindow), mainWindow_(mainWindow), dlgCmmn_(dialog),
+      frableem(new QGroupBox(QStringLiteral("bleem!"), this)),
+      fraVGS(new QGroupBox(QStringLiteral("VGS"), this)),
+      cmdMemGet(new QPushButton(QStringLiteral("取得"), this)),
+      cmdMemApply(new QPushButton(QStringLiteral("変更"), this)),
+      cmdMemClose(new QPushButton(QStringLiteral("閉じる"), this)) {
+    setObjectName(QStringLiteral("fraMemCard"));
+    frableem->setObjectName(QStringLiteral("frableem"));
+    fraVGS->setObjectName(QStringLiteral("fraVGS"));
+    frableem->setGeometry(px(120), px(0), px(4815), px(975));
+    fraVGS->setGeometry(px(120), px(1020), px(4815), px(975));
+
+    struct Row {
+        QGroupBox* frame;
+        std::array<QLabel*, 2>& labels;
+        std::array<QLineEdit*, 2>& boxes;
+        std::array<QPushButton*, 2>& buttons;
+        const char* labelName;
+        const char* boxName;
+        const char* buttonName;
+        const char* emulatorName;
+    };
+    for (const Row& row : {Row{frableem, labbSlot, txtbSlot, cmdbSlot, "labbSlot", "txtbSlot",
+                               "cmdbSlot", "bleem!"},
+                           Row{fraVGS, labVSlot, txtVSlot, cmdVSlot, "labVSlot", "txtVSlot",
+                               "cmdVSlot", "VGS"}}) {
+        for (int i = 0; i < 2; ++i) {
+            const auto slot = static_cast<std::size_t>(i);
+            const int top = 255 + i * 360;
+            const QString slotName = QStringLiteral("Slot%1").arg(i + 1);
+            const QString emulator = QString::fromUtf8(row.emulatorName);
+            auto* label = new QLabel(slotName + QStringLiteral("："), row.frame);
+            label->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(row.labelName)).arg(i));
+            label->setGeometry(px(120), px(top), px(600), px(300));
+            auto* box = new QLineEdit(row.frame);
+            box->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(row.boxName)).arg(i));
+            box->setAccessibleName(emulator + QLatin1Char(' ') + slotName);
+            box->setGeometry(px(735), px(top - 15), px(3480), px(330));
+            label->setBuddy(box);
+            auto* button = new QPushButton(QStringLiteral("..."), row.frame);
+            button->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(row.buttonName)).arg(i));
+            button->setAccessibleName(emulator + QLatin1Char(' ') + slotName +
+                                      QStringLiteral(" のファイルを選択"));
+            button->setGeometry(px(4260), px(top - 15), px(420), px(330));
+            row.labels[slot] = label;
+            row.boxes[slot] = box;
+            row.buttons[slot] = button;
+        }
+    }
+    cmdMemGet->setObjectName(QStringLiteral("cmdMemGet"));
+    cmdMemApply->setObjectName(QStringLiteral("cmdMemApply"));
+    cmdMemClose->setObjectName(QStringLiteral("cmdMemClose"));
+    cmdMemGet->setGeometry(px(1605), px(2055), px(1080), px(405));
+    cmdMemApply->setGeometry(px(2730), px(2055), px(1080), px(405));
+    cmdMemClose->setGeometry(px(3855), px(2055), px(1080), px(405));
+
+    for (int i = 0; i < 2; ++i) {
+        connect(cmdbSlot[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { cmdbSlot_Click(i); });
+        connect(cmdVSlot[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { cmdVSlot_Click(i); });
+    }
+    connect(cmdMemGet, &QPushButton::clicked, this, &MemCardPanel::cmdMemGet_Click);
+    connect(cmdMemApply, &QPushButton::clicked, this, &MemCardPanel::cmdMemApply_Click);
+}
+
+QLineEdit* MemCardPanel::slotBox(Emulator emulator, int index) const {
+    const auto slot = static_cast<std::size_t>(index);
+    return emulator == Emulator::Bleem ? txtbSlot[slot] : txtVSlot[slot];
+}
+
+namespace {
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+emulator::SlotEmulator toCore(int emulatorIndex) {
+    return emulatorIndex == 0 ? emulator::SlotEmulator::Bleem : emulator::SlotEmulator::Vgs;
+}
+
+} // namespace
+
+void MemCardPanel::readCardSlots() {
+    emulator::CardSlotPaths paths;
+    for (int e = 0; e < 2; ++e) {
+        for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
+            paths.of(toCore(e), i) = slotBox(e == 0 ? Emulator::Bleem : Emulator::Vgs, i)->text().toStdString();
+        }
+    }
+    emulator::readCardSlots(paths);
+    for (int e = 0; e < 2; ++e) {
+        for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
+            slotBox(e == 0 ? Emulator::Bleem : Emulator::Vgs, i)
+                ->setText(QString::fromStdString(paths.of(toCore(e), i)));
+        }
+    }
+}
+
+void MemCardPanel::cmdMemApply_Click() {
+    emulator::CardSlotPaths paths;
+    for (int e = 0; e < 2; ++e) {
+        for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
+            paths.of(toCore(e), i) = slotBox(e == 0 ? Emulator::Bleem : Emulator::Vgs, i)->text().toStdString();
+        }
+    }
+    emulator::applyCardSlots(paths); // silent either way, as the emulators' own dialogs are
+}
+
+void MemCardPanel::chooseCard(Emulator which, int index) {
+    const auto core = which == Emulator::Bleem ? emulator::SlotEmulator::Bleem
+                                               : emulator::SlotEmulator::Vgs;
+    const auto& info = emulator::slotInfo(core);
+    QLineEdit* box = slotBox(which, index);
+    // The loop ends with an accepted file or with Cancel.
+    for (;;) {
+        const auto location = platform::locateRegistry();
+        dlgCmmn_.dialogTitle = qText(info.dialogTitle);
+        dlgCmmn_.filter = qText(info.filter);
+        dlgCmmn_.flags = CommonDialog::kDefaultFlags;
+        const std::string boxText = box->text().toStdString();
+        if (boxText.empty()) {
+            dlgCmmn_.initDir = QApplication::applicationDirPath();
+            dlgCmmn_.fileName.clear();
+        } else {
+            // The box holds the path as the emulator sees it; the dialog needs ours.
+            const std::string local =
+                emulator::slotTextToLocalPath(location, boxText).value_or(boxText);
+            dlgCmmn_.initDir = QString::fromStdString(settings::directoryOf(local));
+            dlgCmmn_.fileName = QString::fromStdString(settings::fileNameOf(local));
+        }
+        if (!dlgCmmn_.showOpen()) {
+            box->clear(); // Cancel is how a card is taken out of a slot
+            return;
+        }
+        const auto choice =
+            emulator::chooseCardForSlot(core, location, dlgCmmn_.fileName.toStdString());
+        if (choice.accepted) {
+            box->setText(QString::fromStdString(choice.slotText));
+            return;
+        }
+        box->clear();
+        showErrorMessage(mainWindow_, qText(choice.message));
+    }
+}
+
+void MemCardPanel::cmdMemGet_Click() { readCardSlots(); }
+void MemCardPanel::cmdbSlot_Click(int index) { chooseCard(Emulator::Bleem, index); }
+void MemCardPanel::cmdVSlot_Click(int index) { chooseCard(Emulator::Vgs, index); }
+
+} // namespace tobrel::app

@@ -1,0 +1,52 @@
+#pragma once
+// fraMemCard: which card image files bleem! and VGS load into their two
+// memory-card slots, as the emulators keep them in the registry.
+
+#include <QFrame>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tobrel::app {
+
+class CommonDialog;
+
+class MemCardPanel : public QFrame {
+    Q_OBJECT
+public:
+    MemCardPanel(QWidget* mainWindow, CommonDialog& dialog);
+
+    // Reads the four slot paths from the registry; a missing value leaves its box.
+    void readCardSlots();
+
+    void cmdMemGet_Click();
+    void cmdMemApply_Click();
+    void cmdbSlot_Click(int index);
+    void cmdVSlot_Click(int index);
+
+    QPushButton* closeButton() const { return cmdMemClose; }
+
+private:
+    enum class Emulator { Bleem, Vgs };
+    void chooseCard(Emulator emulator, int index);
+    QLineEdit* slotBox(Emulator emulator, int index) const;
+
+    QWidget* mainWindow_;
+    CommonDialog& dlgCmmn_;
+    QGroupBox* frableem;
+    std::array<QLabel*, 2> labbSlot{};
+    std::array<QLineEdit*, 2> txtbSlot{};
+    std::array<QPushButton*, 2> cmdbSlot{};
+    QGroupBox* fraVGS;
+    std::array<QLabel*, 2> labVSlot{};
+    std::array<QLineEdit*, 2> txtVSlot{};
+    std::array<QPushButton*, 2> cmdVSlot{};
+    QPushButton* cmdMemGet;
+    QPushButton* cmdMemApply;
+    QPushButton* cmdMemClose;
+};
+
+} // namespace tobrel::app

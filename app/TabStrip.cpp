@@ -1,0 +1,48 @@
+#include "app/TabStrip.h"
+
+#include <QPainter>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
+
+namespace tobrel::app {
+
+TabStrip::TabStrip(const QStringList& captions, QWidget* parent)
+    : QWidget(parent), bar_(new QTabBar(this)) {
+    bar_->setDrawBase(false);
+    bar_->setExpanding(false);
+    bar_->setUsesScrollButtons(false);
+    bar_->setFocusPolicy(Qt::StrongFocus);
+    for (const auto& caption : captions) {
+        bar_->addTab(caption);
+    }
+    connect(bar_, &QTabBar::currentChanged, this, &TabStrip::tabChanged);
+}
+
+int TabStrip::currentIndex() const { return bar_->currentIndex(); }
+
+void TabStrip::setCurrentIndex(int index) {
+    if (index == bar_->currentIndex()) {
+        emit tabChanged(index); // a selection of the current tab still counts as a click
+    } else {
+        bar_->setCurrentIndex(index);
+    }
+}
+
+int TabStrip::count() const { return bar_->count(); }
+
+void TabStrip::resizeEvent(QResizeEvent*) {
+    bar_->setGeometry(0, 0, width(), bar_->sizeHint().height());
+}
+
+void TabStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    const int top = bar_->sizeHint().height() - 1;
+    frame.rect = QRect(0, top, width(), height() - top);
+    frame.shape = QTabBar::RoundedNorth;
+    frame.tabBarSize = bar_->sizeHint();
+    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+}
+
+} // namespace tobrel::app

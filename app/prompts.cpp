@@ -1,0 +1,52 @@
+#include "app/prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tobrel::app {
+namespace {
+
+class QtPrompts final : public UserPrompts {
+public:
+    void showMessage(QWidget* parent, MessageIcon icon, const QString& title,
+                     const QString& text) override {
+        QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                     : QMessageBox::Information,
+                        title, text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    std::optional<QString> chooseOpenFile(QWidget* parent,
+                                          const OpenFileRequest& request) override {
+        QFileDialog dialog(parent, request.title, request.initialDirectory, request.nameFilter);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setOption(QFileDialog::ReadOnly, true);
+        if (!request.fileName.isEmpty()) {
+            dialog.selectFile(request.fileName);
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return dialog.selectedFiles().constFirst();
+    }
+};
+
+QtPrompts& realPrompts() {
+    static QtPrompts prompts;
+    return prompts;
+}
+
+UserPrompts* g_installed = nullptr;
+
+} // namespace
+
+UserPrompts& UserPrompts::current() { return g_installed ? *g_installed : realPrompts(); }
+
+void UserPrompts::install(UserPrompts* prompts) { g_installed = prompts; }
+
+void showErrorMessage(QWidget* parent, const QString& text) {
+    UserPrompts::current().showMessage(parent, MessageIcon::Warning, QStringLiteral("ｴﾗｰ"), text);
+}
+
+} // namespace tobrel::app

@@ -1,0 +1,42 @@
+#pragma once
+// The one seam through which panels show modal dialogs and message boxes, so
+// that tests can answer them without a person.
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace tobrel::app {
+
+enum class MessageIcon { Warning, Information };
+
+// What a caller asks of an open-file dialog.
+struct OpenFileRequest {
+    QString title;
+    QString nameFilter;       // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"
+    QString initialDirectory; // local path
+    QString fileName;         // proposed name, may be empty
+};
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A modal message box with an OK button.
+    virtual void showMessage(QWidget* parent, MessageIcon icon, const QString& title,
+                             const QString& text) = 0;
+    // A modal open-file dialog for an existing file; nothing when cancelled.
+    virtual std::optional<QString> chooseOpenFile(QWidget* parent,
+                                                  const OpenFileRequest& request) = 0;
+
+    // The prompts in use; real dialogs unless a test installed its own.
+    static UserPrompts& current();
+    // Installs prompts (not owned); nullptr restores the real dialogs.
+    static void install(UserPrompts* prompts);
+};
+
+// Shows an "ｴﾗｰ" box with the warning icon, as every input error does.
+void showErrorMessage(QWidget* parent, const QString& text);
+
+} // namespace tobrel::app

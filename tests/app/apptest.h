@@ -1,0 +1,78 @@
+#pragma once
+// Helpers for the window tests: prompts answered by the test, and a settings
+// file in a private folder.
+
+#include "app/prompts.h"
+#include "platform/files.h"
+#include "settings/ini.h"
+#include "tests/support/tempdir.h"
+
+#include <QString>
+#include <QtTest>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tobrel::testing {
+
+// Answers every dialog and message box of the program for a test.
+class ScriptedPrompts final : public app::UserPrompts {
+public:
+    struct Message {
+        app::MessageIcon icon;
+        QString title;
+        QString text;
+    };
+
+    ScriptedPrompts() { install(this); }
+    ~ScriptedPrompts() override { install(nullptr); }
+
+    std::vector<Message> messages;
+    std::vector<app::OpenFileRequest> fileRequests;
+    // One answer per file dialog: a path, or nothing for Cancel.
+    std::deque<std::optional<QString>> fileAnswers;
+    // Runs when a message box is shown (e.g. to look at the window meanwhile).
+    std::function<void(const Message&)> onMessage;
+
+    void showMessage(QWidget*, app::MessageIcon icon, const QString& title,
+                     const QString& text) override {
+        messages.push_back({icon, title, text});
+        if (onMessage) {
+            onMessage(messages.back());
+        }
+    }
+
+    std::optional<QString> chooseOpenFile(QWidget*, const app::OpenFileRequest& request) override {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty()) {
+            qWarning("file dialog shown without a scripted answer: cancelling");
+            return std::nullopt;
+        }
+        const bool chosen = fileAnswers.front().has_value();
+        const QString path = chosen ? *fileAnswers.front() : QString();
+        fileAnswers.pop_front();
+        return chosen ? std::optional<QString>(path) : std::nullopt;
+    }
+};
+
+// A settings file in a private folder, used as this run's iniPath.
+class TempSettings {
+public:
+    TempSettings() : path_(dir_.file("TOBREL.INI")) { settings::setIniPath(path_); }
+    ~TempSettings() { settings::setIniPath(std::string()); }
+
+    const std::string& path() const { return path_; }
+    const TempDir& dir() const { return dir_; }
+    QString folder() const { return QString::fromStdString(platform::fromFsPath(dir_.path())); }
+    void write(const std::string& bytes) const { writeBytes(path_, bytes); }
+    std::string read() const { return readBytes(path_); }
+
+private:
+    TempDir dir_;
+    std::string path_;
+};
+
+inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace tobrel::testing

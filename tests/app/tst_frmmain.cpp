@@ -1,0 +1,267 @@
+// The main window's frame: settings at load and unload, geometry per tab,
+// close buttons, keeping the window on the screen.
+
+#include "app/ConvertPanel.h"
+#include "app/TabStrip.h"
+#include "app/frmMain.h"
+#include "apptest.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+
+using namespace tobrel;
+using namespace tobrel::testing;
+
+namespace {
+
+constexpr int kCentredTopTwips = 2625;   // (800 px * 15 - 6750) / 2 on the offscreen screen
+constexpr int kCentredLeftTwips = 3300;  // (800 px * 15 - 5385) / 2, at whole pixels
+
+std::string crlf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+std::string currentFolder() { return QDir::currentPath().toStdString(); }
+
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noSettingsFile_opensCentredOnTabOne_andWritesEveryKeyInOrder() {
+        TempSettings ini;
+        ScriptedPrompts prompts;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.mainTabs()->currentIndex(), 0);
+        QCOMPARE(window.positionTwips(), QPoint(kCentredLeftTwips, kCentredTopTwips));
+        window.close();
+        QCOMPARE(ini.read(), crlf({"[FORM]", "LASTDIR=" + currentFolder(),
+                                   "POSTOP=" + std::to_string(kCentredTopTwips),
+                                   "POSLEFT=" + std::to_string(kCentredLeftTwips), "CONVTYPE=0",
+                                   "LASTTAB=0", "ICONPATH=", "CODEPATH=", "WAKU=0"}));
+        QVERIFY(prompts.messages.empty());
+    }
+
+    void untouchedLinesOfAnExistingFileSurviveByteForByte() {
+        TempSettings ini;
+        ini.write(crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
+                        "lastdir=/no/such/folder", "; comment inside", "Convtype=3",
+                        "unknown=1", "", "[Tail]", "x=y"}));
+        app::frmMain window;
+        window.load();
+        QCOMPARE(window.convertPanel()->convType(), 3);
+        window.close();
+        QCOMPARE(ini.read(),
+                 crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
+                       "lastdir=" + currentFolder(), "; comment inside", "Convtype=3",
+                       "unknown=1", "POSTOP=" + std::to_string(kCentredTopTwips),
+                       "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0", "ICONPATH=",
+                       "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
+    }
+
+    void clientSizeFollowsTheTab_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("heightTwips");
+        QTest::newRow("変換") << 0 << 6375;
+        QTest::newRow("ﾒﾓﾘｰｶｰﾄﾞ設定") << 1 << 3015;
+        QTest::newRow("VGSｷｰ設定") << 2 << 6735;
+        QTest::newRow("ﾗﾝﾁｬ") << 3 << 6615;
+        QTest::newRow("ｺｰﾄﾞﾘｽﾄ抽出") << 4 << 1335;
+    }
+    void clientSizeFollowsTheTab() {
+        QFETCH(int, tab);
+        QFETCH(int, heightTwips);
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        window.mainTabs()->tabBar()->setCurrentIndex(tab);
+        QCOMPARE(window.size(), QSize(5295 / 15, heightTwips / 15));
+        QCOMPARE(window.mainTabs()->geometry(), QRect(0, 0, 5295 / 15, heightTwips / 15));
+        QVERIFY(window.panel(tab)->isVisible());
+        QCOMPARE(window.panel(tab)->geometry(),
+                 QRect(8, 24, 5055 / 15, (heightTwips - 480) / 15));
+        for (int other = 0; other < 5; ++other) {
+            QCOMPARE(window.panel(other)->isVisible(), other == tab);
+        }
+        window.close();
+    }
+
+    void lastTabIsRestored_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("3") << "3" << 3;
+        QTest::newRow("4") << "4" << 4;
+        QTest::newRow("out of range") << "5" << 0;
+        QTest::newRow("leading blank is not recognised") << "\" 1\"" << 0;
+        QTest::newRow("leading zero") << "01" << 0;
+    }
+    void lastTabIsRestored() {
+        QFETCH(QString, stored);
+        QFETCH(int, tab);
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "LASTTAB=" + stored.toStdString()}));
+        app::frmMain window;
+        window.load();
+        QCOMPARE(window.mainTabs()->currentIndex(), tab);
+        QCOMPARE(window.height(), frmMainHeight(tab));
+        QCOMPARE(window.width(), 5295 / 15);
+        window.close();
+        QVERIFY(ini.read().find("LASTTAB=" + std::to_string(tab) + "\r\n") != std::string::npos);
+    }
+
+    void everyCloseButtonEndsTheProgramWithSettingsSaved_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("cmdClose") << 0 << "cmdClose";
+        QTest::newRow("cmdMemClose") << 1 << "cmdMemClose";
+        QTest::newRow("cmdKeyClose") << 2 << "cmdKeyClose";
+        QTest::newRow("cmdLaunchClose") << 3 << "cmdLaunchClose";
+        QTest::newRow("cmdCodeListClose") << 4 << "cmdCodeListClose";
+    }
+    void everyCloseButtonEndsTheProgramWithSettingsSaved() {
+        QFETCH(int, tab);
+        QFETCH(QString, button);
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.mainTabs()->tabBar()->setCurrentIndex(tab);
+        auto* close = window.findChild<QPushButton*>(button);
+        QVERIFY(close);
+        QCOMPARE(close->text(), QStringLiteral("閉じる"));
+        QVERIFY(close->isVisible());
+        QTest::mouseClick(close, Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+        QVERIFY(ini.read().find("LASTTAB=" + std::to_string(tab) + "\r\n") != std::string::npos);
+    }
+
+    void storedPositionIsUsedWhenOnTheScreen() {
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "POSTOP=-150", "POSLEFT=1500"}));
+        app::frmMain window;
+        window.load();
+        QCOMPARE(window.positionTwips(), QPoint(1500, -150)); // negative tops pass
+        window.close();
+        QVERIFY(ini.read().find("POSTOP=-150\r\nPOSLEFT=1500\r\n") != std::string::npos);
+    }
+
+    void positionOffTheScreenOrNotANumberIsCentred_data() {
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("left at screen width") << "100" << "12000";
+        QTest::newRow("top beyond screen height") << "12000" << "100";
+        QTest::newRow("not a number") << "abc" << "100";
+        QTest::newRow("left missing") << "100" << "";
+    }
+    void positionOffTheScreenOrNotANumberIsCentred() {
+        QFETCH(QString, top);
+        QFETCH(QString, left);
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "POSTOP=" + top.toStdString(), "POSLEFT=" + left.toStdString()}));
+        app::frmMain window;
+        window.load();
+        QCOMPARE(window.positionTwips(), QPoint(kCentredLeftTwips, kCentredTopTwips));
+        window.close();
+    }
+
+    void wakuOneKeepsTheWindowOnTheScreenOnTabChangesAndMoves() {
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "POSTOP=7500", "POSLEFT=1500", "LASTTAB=1", "WAKU=1"}));
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.keepOnScreen());
+        const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+        window.mainTabs()->tabBar()->setCurrentIndex(2); // 7110 twips: past the bottom edge
+        QCOMPARE(window.frameGeometry().y() + window.frameGeometry().height(), screenHeight);
+        window.move(-40, 10);
+        QCOMPARE(window.frameGeometry().x(), 0);
+        window.close();
+        QVERIFY(ini.read().find("WAKU=1\r\n") != std::string::npos);
+    }
+
+    void otherWakuValuesLeaveTheWindowFree_data() {
+        QTest::addColumn<QString>("waku");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("2") << "2" << "2";
+        QTest::newRow("0") << "0" << "0";
+        QTest::newRow("not a number") << "x" << "0";
+    }
+    void otherWakuValuesLeaveTheWindowFree() {
+        QFETCH(QString, waku);
+        QFETCH(QString, written);
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "POSTOP=7500", "POSLEFT=1500", "LASTTAB=1",
+                        "WAKU=" + waku.toStdString()}));
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(!window.keepOnScreen());
+        window.mainTabs()->tabBar()->setCurrentIndex(2);
+        QCOMPARE(window.positionTwips(), QPoint(1500, 7500));
+        window.move(-40, 10);
+        QCOMPARE(window.pos(), QPoint(-40, 10));
+        window.close();
+        QVERIFY(ini.read().find("WAKU=" + written.toStdString() + "\r\n") != std::string::npos);
+    }
+
+    void valueLongerThan249BytesIsReadAsItsFirst249() {
+        TempSettings ini;
+        const std::string longPath = "/no/such/icon/" + std::string(300, 'a') + ".ico";
+        ini.write(crlf({"[FORM]", "ICONPATH=" + longPath}));
+        app::frmMain window;
+        window.load();
+        window.close();
+        QVERIFY(ini.read().find("ICONPATH=" + longPath.substr(0, 249) + "\r\n") !=
+                std::string::npos);
+    }
+
+    void iconPathNamingNoIconKeepsTheBuiltInIconAndIsWrittenBack() {
+        TempSettings ini;
+        const std::string notAnIcon = ini.dir().file("readme.txt");
+        writeBytes(notAnIcon, "not a picture");
+        ini.write(crlf({"[FORM]", "ICONPATH=" + notAnIcon}));
+        app::frmMain window;
+        const qint64 builtIn = window.windowIcon().cacheKey();
+        window.load();
+        QCOMPARE(window.windowIcon().cacheKey(), builtIn);
+        window.close();
+        QVERIFY(ini.read().find("ICONPATH=" + notAnIcon + "\r\n") != std::string::npos);
+    }
+
+    void readOnlySettingsFolderFailsSilently() {
+        if (!permissionsAreEnforced()) {
+            QSKIP("root ignores file permissions");
+        }
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "CONVTYPE=2"}));
+        std::filesystem::permissions(ini.dir().path(), std::filesystem::perms(0555));
+        ScriptedPrompts prompts;
+        app::frmMain window;
+        window.load();
+        window.close();
+        QVERIFY(prompts.messages.empty());
+        QCOMPARE(ini.read(), crlf({"[FORM]", "CONVTYPE=2"}));
+    }
+
+private:
+    static int frmMainHeight(int tab) {
+        return app::frmMain::kTabGeometry[static_cast<std::size_t>(tab)].stripHeight / 15;
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
