@@ -370,7 +370,7 @@ char16_t lowerCaseUnit(char16_t c) {
     if (c == 0x178) {
         return 0xFF;
     }
-    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
+    if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
         const bool upperIsEven = c < 0x139 || (c >= 0x14A && c < 0x179);
         if ((c % 2 == 0) == upperIsEven) {
             return static_cast<char16_t>(c + 1);

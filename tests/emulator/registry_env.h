@@ -3,6 +3,7 @@
 // test, a fake Wine prefix, and a child process that holds a wineserver lock.
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>

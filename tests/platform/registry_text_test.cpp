@@ -224,6 +224,8 @@ TEST(WineNames, CompareWithoutCaseInWinesOrder) {
     EXPECT_TRUE(namesEqual(u"ＡＢＣÉ", u"ａｂｃé"));
     EXPECT_FALSE(namesEqual(u"Card0PathName", u"Card1PathName"));
     EXPECT_FALSE(namesEqual(u"ｶ", u"カ"));
+    EXPECT_TRUE(namesEqual(u"ĀŁŽ", u"āłž"));
+    EXPECT_FALSE(namesEqual(u"\u017f", u"\u0180")); // long s has no upper-case pair here
     // The order Wine wrote these in.
     const std::u16string order[] = {u"", u"aaa lower", u"Bank 00 Slot 00", u"BBB upper", u"Bin"};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
