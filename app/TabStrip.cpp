@@ -12,6 +12,8 @@ TabStrip::TabStrip(const QStringList& captions, QWidget* parent)
     bar_->setExpanding(false);
     bar_->setUsesScrollButtons(false);
     bar_->setFocusPolicy(Qt::StrongFocus);
+    // The five captions must fit the strip's fixed width, as they do on Windows.
+    bar_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 6px; }"));
     for (const auto& caption : captions) {
         bar_->addTab(caption);
     }

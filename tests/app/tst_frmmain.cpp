@@ -4,8 +4,11 @@
 #include "app/ConvertPanel.h"
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
+#include "app/modMain.h"
 #include "apptest.h"
 
+#include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QDir>
 #include <QPushButton>
 #include <QScreen>
@@ -255,6 +258,87 @@ private slots:
         window.close();
         QVERIFY(prompts.messages.empty());
         QCOMPARE(ini.read(), crlf({"[FORM]", "CONVTYPE=2"}));
+    }
+
+    void interfaceFontIsTheMetricTwinOfMsPGothic() {
+        app::prepareApplication();
+        const QFont font = QApplication::font();
+        QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(font.pointSize(), 9);
+        QCOMPARE(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));
+        app::frmMain window;
+        QCOMPARE(QFontInfo(window.font()).family(), QStringLiteral("IPAPGothic"));
+    }
+
+    void everyControlHasAnAccessibleNameThatSaysWhatItIs() {
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        int checked = 0;
+        for (int tab = 0; tab < 5; ++tab) {
+            window.mainTabs()->tabBar()->setCurrentIndex(tab);
+            for (QWidget* widget : window.findChildren<QWidget*>()) {
+                if (!widget->isVisible() || widget->focusPolicy() == Qt::NoFocus ||
+                    qobject_cast<QAbstractScrollArea*>(widget->parentWidget())) {
+                    continue; // hidden, not a control, or the inside of a list
+                }
+                QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+                QVERIFY(accessible);
+                const QString name = accessible->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && name != QStringLiteral("..."),
+                         qPrintable(widget->objectName() + " has no telling name"));
+                ++checked;
+            }
+        }
+        QVERIFY(checked >= 20);
+        window.close();
+    }
+
+    void commonDialogKeepsItsStateBetweenUses() {
+        TempSettings ini;
+        ScriptedPrompts prompts;
+        app::frmMain window;
+        app::CommonDialog& dialog = window.dlgCmmn();
+        QCOMPARE(dialog.flags, 6145);
+        dialog.dialogTitle = QStringLiteral("登録するﾌﾟﾛｸﾞﾗﾑの指定");
+        dialog.filter = QStringLiteral("ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ(*.EXE,*.CPL)|*.EXE;*.CPL");
+        dialog.initDir = QStringLiteral("/opt/emu");
+        dialog.fileName = QStringLiteral("VGS.EXE");
+        prompts.fileAnswers = {QStringLiteral("/opt/emu/bin/VGS.EXE")};
+        QVERIFY(dialog.showOpen());
+        QCOMPARE(prompts.fileRequests[0].title, QStringLiteral("登録するﾌﾟﾛｸﾞﾗﾑの指定"));
+        QCOMPARE(prompts.fileRequests[0].nameFilter,
+                 QStringLiteral("ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ(*.EXE,*.CPL) (*.EXE *.CPL)"));
+        QCOMPARE(prompts.fileRequests[0].initialDirectory, QStringLiteral("/opt/emu"));
+        QCOMPARE(prompts.fileRequests[0].fileName, QStringLiteral("VGS.EXE"));
+        QCOMPARE(dialog.fileName, QStringLiteral("/opt/emu/bin/VGS.EXE"));
+        QCOMPARE(dialog.fileTitle, QStringLiteral("VGS.EXE"));
+        QCOMPARE(dialog.lastError(), 0);
+
+        // Cancelling is recognisable and leaves what the dialog held.
+        prompts.fileAnswers = {std::nullopt};
+        QVERIFY(!dialog.showOpen());
+        QCOMPARE(dialog.lastError(), app::CommonDialog::kCancelErrorCode);
+        QCOMPARE(dialog.lastError(), 32755);
+        QCOMPARE(prompts.fileRequests[1].fileName, QStringLiteral("/opt/emu/bin/VGS.EXE"));
+        QCOMPARE(dialog.fileName, QStringLiteral("/opt/emu/bin/VGS.EXE"));
+        QCOMPARE(dialog.dialogTitle, QStringLiteral("登録するﾌﾟﾛｸﾞﾗﾑの指定"));
+    }
+
+    void mainTabsWorkFromTheKeyboard() {
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTabBar* bar = window.mainTabs()->tabBar();
+        bar->setFocus();
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(window.mainTabs()->currentIndex(), 1);
+        QCOMPARE(window.height(), 3015 / 15);
+        window.close();
     }
 
 private:

@@ -1,0 +1,170 @@
+// The code list panel: choosing the list, extracting, the messages and the
+// saved path.
+
+#include "app/CodeListPanel.h"
+#include "app/TabStrip.h"
+#include "app/frmMain.h"
+#include "apptest.h"
+#include "tests/emulator/registry_env.h"
+#include "tests/support/cardimages.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+using namespace tobrel;
+using namespace tobrel::testing;
+
+namespace {
+
+const std::string kList = ";list\r\n#SLUS-00001 A\r\ncode1\r\n#SLPS-00002 B\r\ncode2\r\n.end\r\n";
+const std::string kExtracted = ";list\r\n#SLPS-00002 B\r\ncode2\r\n.end\r\n";
+
+} // namespace
+
+class TestCodeListPanel : public QObject {
+    Q_OBJECT
+
+private:
+    struct Fixture {
+        TempSettings ini;
+        TempDir files;
+        ScriptedPrompts prompts;
+        app::frmMain window;
+
+        Fixture() {
+            window.load();
+            window.show();
+            window.mainTabs()->tabBar()->setCurrentIndex(4);
+        }
+        ~Fixture() { window.close(); }
+        QLineEdit* box() const { return window.findChild<QLineEdit*>("txtCodeList"); }
+        QPushButton* button(const char* name) const { return window.findChild<QPushButton*>(name); }
+        QString local(const char* name) const { return qs(files.file(name)); }
+    };
+
+private slots:
+    void choosingTheListAndCancellingTheNextTimeLeavesTheBoxEmpty() {
+        Fixture f;
+        writeBytes(f.files.file("codelist.inf"), kList);
+        f.prompts.fileAnswers = {f.local("codelist.inf") + " ", std::nullopt};
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QCOMPARE(f.box()->text(), f.local("codelist.inf"));
+        const auto& first = f.prompts.fileRequests.at(0);
+        QCOMPARE(first.title, QStringLiteral("[pec]Codelistﾌｧｲﾙの指定"));
+        QCOMPARE(first.nameFilter, QStringLiteral("[pec]Codelistﾌｧｲﾙ(*.inf) (*.inf)"));
+        QCOMPARE(first.initialDirectory, QApplication::applicationDirPath());
+        QVERIFY(first.fileName.isEmpty());
+
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QVERIFY(f.box()->text().isEmpty());
+        const auto& second = f.prompts.fileRequests.at(1);
+        QCOMPARE(second.initialDirectory, f.local(""));
+        QCOMPARE(second.fileName, QStringLiteral("codelist.inf"));
+    }
+
+    void proposedNameIsTheOneTheSharedDialogLastHeld() {
+        Fixture f;
+        TempDir registryFolder;
+        ScopedEnv registry("TOBREL_REGISTRY", registryFolder.file("user.reg"));
+        writeBytes(f.files.file("card.MCD"), makeCardBody());
+        f.box()->setText(f.local("lists/mine.inf"));
+
+        // With nothing held yet, the box's own name is proposed.
+        f.prompts.fileAnswers = {std::nullopt};
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QCOMPARE(f.prompts.fileRequests.back().fileName, QStringLiteral("mine.inf"));
+
+        // A file chosen on another panel is what the dialog holds now.
+        f.prompts.fileAnswers = {f.local("card.MCD")};
+        f.window.findChild<QPushButton*>("cmdbSlot_0")->click();
+        f.box()->setText(f.local("lists/mine.inf"));
+        f.prompts.fileAnswers = {std::nullopt};
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QCOMPARE(f.prompts.fileRequests.back().fileName, QStringLiteral("card.MCD"));
+        QCOMPARE(f.prompts.fileRequests.back().initialDirectory, f.local("lists/"));
+    }
+
+    void extractionReportsCompletionTitledWithTheMainWindowsCaption() {
+        Fixture f;
+        writeBytes(f.files.file("codelist.inf"), kList);
+        f.box()->setText(f.local("codelist.inf"));
+        QTest::mouseClick(f.button("cmdDrip"), Qt::LeftButton);
+        QCOMPARE(readBytes(f.files.file("codelist_japan.inf")), kExtracted);
+        QCOMPARE(f.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(f.prompts.messages[0].icon, app::MessageIcon::Information);
+        QCOMPARE(f.prompts.messages[0].title, QStringLiteral("Tobrel"));
+        QCOMPARE(f.prompts.messages[0].text, QStringLiteral("抽出完了"));
+    }
+
+    void failuresAreReportedAsErrorsAndChangeNothing_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("mustMention");
+        QTest::newRow("empty box") << "" << "";
+        QTest::newRow("missing list") << "missing.inf" << "missing.inf";
+        QTest::newRow("the output itself") << "codelist_japan.inf" << "codelist_japan.inf";
+    }
+    void failuresAreReportedAsErrorsAndChangeNothing() {
+        QFETCH(QString, input);
+        QFETCH(QString, mustMention);
+        Fixture f;
+        writeBytes(f.files.file("codelist_japan.inf"), "previous output\r\n");
+        f.box()->setText(input.isEmpty() ? QString() : f.local(input.toUtf8().constData()));
+        QTest::mouseClick(f.button("cmdDrip"), Qt::LeftButton);
+        QCOMPARE(f.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(f.prompts.messages[0].title, QStringLiteral("ｴﾗｰ"));
+        QCOMPARE(f.prompts.messages[0].icon, app::MessageIcon::Warning);
+        QVERIFY(!f.prompts.messages[0].text.isEmpty());
+        QVERIFY(f.prompts.messages[0].text.contains(mustMention));
+        QCOMPARE(readBytes(f.files.file("codelist_japan.inf")), std::string("previous output\r\n"));
+        QVERIFY(f.button("cmdDrip")->isEnabled());
+    }
+
+    void buttonsAreDisabledWhileAnExtractionRuns() {
+        Fixture f;
+        std::string big;
+        big.reserve(32u << 20);
+        while (big.size() < (32u << 20)) {
+            big += "#SLPS-01234 Game\r\ncode 8001234 0001\r\n#SLUS-00001 Other\r\nx\r\n";
+        }
+        writeBytes(f.files.file("big.inf"), big);
+        f.box()->setText(f.local("big.inf"));
+        bool sawBusyPanel = false;
+        QTimer::singleShot(0, &f.window, [&] {
+            sawBusyPanel = !f.button("cmdDrip")->isEnabled() &&
+                           !f.button("cmdCodeList")->isEnabled();
+            f.button("cmdDrip")->click(); // ignored while the first one runs
+        });
+        QTest::mouseClick(f.button("cmdDrip"), Qt::LeftButton);
+        QVERIFY(sawBusyPanel);
+        QCOMPARE(f.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(f.prompts.messages[0].text, QStringLiteral("抽出完了"));
+        QVERIFY(f.button("cmdDrip")->isEnabled());
+    }
+
+    void codePathIsRestoredAndEmptiedWhenTheFileIsGone() {
+        TempSettings ini;
+        TempDir files;
+        writeBytes(files.file("list.inf"), kList);
+        ini.write("[FORM]\r\nCODEPATH=" + files.file("list.inf") + "\r\n");
+        {
+            app::frmMain window;
+            window.load();
+            QCOMPARE(window.findChild<QLineEdit*>("txtCodeList")->text(), qs(files.file("list.inf")));
+            window.close();
+        }
+        QVERIFY(ini.read().find("CODEPATH=" + files.file("list.inf") + "\r\n") != std::string::npos);
+        std::filesystem::remove(files.path() / "list.inf");
+        {
+            app::frmMain window;
+            window.load();
+            QVERIFY(window.findChild<QLineEdit*>("txtCodeList")->text().isEmpty());
+            window.close();
+        }
+        QVERIFY(ini.read().find("CODEPATH=\r\n") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(TestCodeListPanel)
+#include "tst_codelistpanel.moc"
