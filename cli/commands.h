@@ -16,6 +16,7 @@ inline constexpr int kExitUsage = 2;
 int runConvert(const Arguments& args);
 int runSaves(const Arguments& args);
 int runSlots(const Arguments& args);
+int runCodelist(const Arguments& args);
 
 // Prints the usage text to standard error and returns kExitUsage.
 int usageError(const std::string& message);

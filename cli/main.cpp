@@ -30,6 +30,9 @@ constexpr std::string_view kUsage = R"(usage:
       An empty PATH ("") empties the slot.
       The registry is $TOBREL_REGISTRY, else $WINEPREFIX/user.reg (default
       ~/.wine), else ~/.config/tobrel/user.reg.
+  tobrel-cli codelist FILE
+      Writes the Japanese sections of the [pec]Codelist file FILE into
+      codelist_japan.inf in the same folder and prints that path.
 exit status: 0 all done, 1 something failed, 2 bad usage
 )";
 } // namespace
@@ -60,6 +63,9 @@ int main(int argc, char** argv) {
     }
     if (command == "slots") {
         return runSlots(args);
+    }
+    if (command == "codelist") {
+        return runCodelist(args);
     }
     return usageError("unknown command: " + std::string(command));
 }
