@@ -67,7 +67,7 @@ void CodeListPanel::cmdCodeList_Click() {
         // The name the dialog already holds wins, even one chosen on another panel.
         dlgCmmn_.fileName = dlgCmmn_.fileName.isEmpty()
                                 ? fromUtf8(settings::fileNameOf(box.toStdString()))
-                                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.toStdString()));
+                                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.trimmed().toStdString()));
     }
     if (!dlgCmmn_.showOpen()) {
         txtCodeList->clear();

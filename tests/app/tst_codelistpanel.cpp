@@ -102,7 +102,7 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("mustMention");
         QTest::newRow("empty box") << "" << "";
-        QTest::newRow("missing list") << "missing.inf" << "missing.inf";
+        QTest::newRow("missing list") << "missing.inf" << "読み込めません";
         QTest::newRow("the output itself") << "codelist_japan.inf" << "codelist_japan.inf";
     }
     void failuresAreReportedAsErrorsAndChangeNothing() {
