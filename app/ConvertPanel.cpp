@@ -152,6 +152,7 @@ void ConvertPanel::drvIn_Change() {
 void ConvertPanel::dirIn_Change() { filIn->setPath(dirIn->path()); }
 
 void ConvertPanel::filIn_Click() {
+    filIn->ensureListed();
     modMemView::blnViewVgs = filIn->pattern() == QLatin1String("*.MEM");
     modMemView::strViewPath.clear();
     for (int row = 0; row < filIn->count(); ++row) {
@@ -188,6 +189,7 @@ void ConvertPanel::cmdConv_Click() {
                                  optSel[3], optSel[4], optSel[5]});
     EventPump pump;
 
+    filIn->ensureListed();
     const QString folder = withTrailingSlash(dirIn->path());
     std::vector<std::string> jobs;
     for (int row = 0; row < filIn->count(); ++row) {
@@ -206,10 +208,23 @@ void ConvertPanel::cmdConv_Click() {
     }
 
     guard.showWaitCursor();
+    // Lines wait until the window is about to repaint: appending them one by
+    // one would lay the log out again for every file.
+    QStringList pending;
+    auto appendPending = [&] {
+        if (!pending.isEmpty()) {
+            txtLog->appendPlainText(pending.join(QLatin1Char('\n')));
+            pending.clear();
+        }
+    };
     cards::runConversionJob(jobs, direction, [&](const std::string& line) {
-        txtLog->appendPlainText(QString::fromStdString(line));
-        pump();
+        pending << QString::fromStdString(line);
+        if (pump.due()) {
+            appendPending();
+            pump.run();
+        }
     });
+    appendPending();
 }
 
 void ConvertPanel::applyLastDir(const QString& lastDir) {

@@ -16,10 +16,16 @@ public:
 
     // Called after every step of the loop.
     void operator()() {
-        if (timer_.elapsed() >= kIntervalMs) {
-            QCoreApplication::processEvents();
-            timer_.restart();
+        if (due()) {
+            run();
         }
+    }
+
+    // For loops that bring the window up to date only when it will be painted.
+    bool due() const { return timer_.elapsed() >= kIntervalMs; }
+    void run() {
+        QCoreApplication::processEvents();
+        timer_.restart();
     }
 
 private:

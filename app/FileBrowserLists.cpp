@@ -92,6 +92,7 @@ void DriveList::setDriveOf(const QString& path) {
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
+    setUniformItemSizes(true); // one line each: no size hint per item
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this, &FolderList::onActivated);
 }
@@ -101,10 +102,32 @@ bool FolderList::setPath(const QString& folder) {
     if (folder.isEmpty() || !info.isDir() || !info.isReadable() || !info.isExecutable()) {
         return false;
     }
-    const QDir dir(info.absoluteFilePath());
-    const QStringList children =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
-    const QString cleanPath = QDir::cleanPath(dir.absolutePath());
+    const QString cleanPath = QDir::cleanPath(info.absoluteFilePath());
+    const bool changed = cleanPath != path_;
+    path_ = cleanPath;
+    if (isVisible()) {
+        fill();
+    } else {
+        stale_ = true; // listed when shown: start-up lists each folder once
+    }
+    if (changed) {
+        emit pathChanged(path_);
+    }
+    return true;
+}
+
+void FolderList::showEvent(QShowEvent* event) {
+    if (stale_) {
+        fill();
+    }
+    QListWidget::showEvent(event);
+}
+
+void FolderList::fill() {
+    stale_ = false;
+    const QString cleanPath = path_;
+    const QStringList children = QDir(cleanPath).entryList(
+        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
 
     clear();
     // Ancestors from the root down to the current folder, then its subfolders.
@@ -126,12 +149,6 @@ bool FolderList::setPath(const QString& folder) {
         addEntry(child, withTrailingSlash(cleanPath) + child, depth);
     }
     setCurrentItem(current);
-    const bool changed = cleanPath != path_;
-    path_ = cleanPath;
-    if (changed) {
-        emit pathChanged(path_);
-    }
-    return true;
 }
 
 void FolderList::onActivated(QListWidgetItem* item) {
@@ -142,6 +159,7 @@ void FolderList::onActivated(QListWidgetItem* item) {
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
+    setUniformItemSizes(true); // one line each: no size hint per item, fast for big folders
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { emit clicked(); });
 }
@@ -157,6 +175,26 @@ void FileList::setPattern(const QString& pattern) {
 }
 
 void FileList::refresh() {
+    if (isVisible()) {
+        list();
+    } else {
+        stale_ = true;
+    }
+}
+
+void FileList::ensureListed() {
+    if (stale_) {
+        list();
+    }
+}
+
+void FileList::showEvent(QShowEvent* event) {
+    ensureListed();
+    QListWidget::showEvent(event);
+}
+
+void FileList::list() {
+    stale_ = false;
     clear();
     if (path_.isEmpty()) {
         return;

@@ -44,9 +44,14 @@ public:
 signals:
     void pathChanged(const QString& path);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void onActivated(QListWidgetItem* item);
+    void fill();
     QString path_;
+    bool stale_ = false;
 };
 
 // The files of one folder matching one pattern, several selectable at once.
@@ -59,8 +64,11 @@ public:
     QString pattern() const { return pattern_; }
     void setPath(const QString& folder);
     void setPattern(const QString& pattern);
-    // Lists the folder again.
+    // Lists the folder again. While the list is hidden this waits until it is
+    // shown or ensureListed() is called, so start-up lists each folder once.
     void refresh();
+    // Brings a refresh that waited up to date.
+    void ensureListed();
 
 signals:
     // A click on the list, by mouse or by a keyboard selection.
@@ -68,9 +76,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void list();
     QString path_;
+    bool stale_ = false;
     QString pattern_ = QStringLiteral("*.*");
 };
 

@@ -1,10 +1,31 @@
 #include "app/TabStrip.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
 namespace tobrel::app {
+namespace {
+
+// The application's style with narrower tab margins. A style sheet would do
+// the same but makes every tab bar slower to lay out and paint.
+class CompactTabStyle : public QProxyStyle {
+public:
+    explicit CompactTabStyle(QObject* owner) : QProxyStyle(QApplication::style()->name()) {
+        setParent(owner);
+    }
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace) {
+            return 12;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+} // namespace
 
 TabStrip::TabStrip(const QStringList& captions, QWidget* parent)
     : QWidget(parent), bar_(new QTabBar(this)) {
@@ -13,7 +34,7 @@ TabStrip::TabStrip(const QStringList& captions, QWidget* parent)
     bar_->setUsesScrollButtons(false);
     bar_->setFocusPolicy(Qt::StrongFocus);
     // The five captions must fit the strip's fixed width, as they do on Windows.
-    bar_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 6px; }"));
+    bar_->setStyle(new CompactTabStyle(bar_));
     for (const auto& caption : captions) {
         bar_->addTab(caption);
     }

@@ -37,10 +37,13 @@ QPixmap drawCard(int size) {
 } // namespace
 
 QIcon builtInIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48}) {
-        icon.addPixmap(drawCard(size));
-    }
+    static const QIcon icon = [] {
+        QIcon drawn;
+        for (int size : {16, 32, 48}) {
+            drawn.addPixmap(drawCard(size));
+        }
+        return drawn;
+    }();
     return icon;
 }
 

@@ -57,7 +57,19 @@ fs::path makeScratch(const char* name) {
 
 double g_bareWindowSeconds = 0;
 
+void showBareTabWindow() {
+    QMainWindow window;
+    auto* tabs = new QTabWidget(&window);
+    for (const char* caption : {"変換", "ﾒﾓﾘｰｶｰﾄﾞ設定", "VGSｷｰ設定", "ﾗﾝﾁｬ", "ｺｰﾄﾞﾘｽﾄ抽出"}) {
+        tabs->addTab(new QWidget, QString::fromUtf8(caption));
+    }
+    window.setCentralWidget(tabs);
+    window.show();
+    QCoreApplication::processEvents();
+}
+
 void BM_ShowBareTabWindow(benchmark::State& state) {
+    showBareTabWindow(); // the first window of a process pays for fonts and styles
     double total = 0;
     for (auto _ : state) {
         auto start = Clock::now();
@@ -77,6 +89,10 @@ void BM_ShowBareTabWindow(benchmark::State& state) {
 void BM_ShowMainWindow(benchmark::State& state) {
     auto scratch = makeScratch("tobrel-bench-ini");
     settings::setIniPath((scratch / "TOBREL.INI").string());
+    {
+        app::frmMain warmUp; // loads what only the first main window of a process needs
+        warmUp.load();
+    }
     double total = 0;
     for (auto _ : state) {
         fs::remove(scratch / "TOBREL.INI");
@@ -240,8 +256,8 @@ void BM_PanelCodeListExtraction(benchmark::State& state) {
     fs::remove_all(scratch);
 }
 
-BENCHMARK(BM_ShowBareTabWindow)->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK(BM_ShowMainWindow)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ShowBareTabWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_ShowMainWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_CoreConversionJob)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PanelConversion)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CoreCodeListFilter)->Unit(benchmark::kMillisecond)->Iterations(3);
