@@ -26,6 +26,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 
 namespace {
@@ -52,6 +53,25 @@ fs::path makeScratch(const char* name) {
     fs::create_directories(path);
     return path;
 }
+
+// A main window with a settings file of its own, shown offscreen.
+struct BenchWindow {
+    fs::path scratch = makeScratch("tobrel-bench-ini");
+    std::unique_ptr<app::frmMain> window;
+
+    BenchWindow() {
+        settings::setIniPath((scratch / "TOBREL.INI").string());
+        window = std::make_unique<app::frmMain>();
+        window->load();
+        window->show();
+    }
+    ~BenchWindow() {
+        window->close();
+        window.reset();
+        settings::setIniPath({});
+        fs::remove_all(scratch);
+    }
+};
 
 // --- Showing the main window --------------------------------------------------
 
@@ -166,11 +186,8 @@ void BM_CoreConversionJob(benchmark::State& state) {
 
 void BM_PanelConversion(benchmark::State& state) {
     auto& folder = cardFolder();
-    auto scratch = makeScratch("tobrel-bench-ini");
-    settings::setIniPath((scratch / "TOBREL.INI").string());
-    app::frmMain window;
-    window.load();
-    window.show();
+    BenchWindow bench;
+    app::frmMain& window = *bench.window;
     window.convertPanel()->applyLastDir(QString::fromStdString(folder.root.string()));
     window.convertPanel()->applyConvType(3);
     auto* files = window.findChild<app::FileList*>("filIn");
@@ -190,9 +207,6 @@ void BM_PanelConversion(benchmark::State& state) {
         state.counters["vs_core_job"] =
             total / static_cast<double>(state.iterations()) / g_coreJobSeconds;
     }
-    window.close();
-    settings::setIniPath({});
-    fs::remove_all(scratch);
 }
 
 // --- Extracting through the panel ---------------------------------------------
@@ -222,10 +236,12 @@ CodeList& codeList() {
 }
 
 void BM_CoreCodeListFilter(benchmark::State& state) {
+    const std::string path = codeList().path; // generated before the clock runs
+    codelist::extractJapaneseSections(path);  // and read once, so both runs find it cached
     double total = 0;
     for (auto _ : state) {
         auto start = Clock::now();
-        auto result = codelist::extractJapaneseSections(codeList().path);
+        auto result = codelist::extractJapaneseSections(path);
         total += seconds(start);
         if (!result.ok) {
             state.SkipWithError(result.error.c_str());
@@ -235,11 +251,8 @@ void BM_CoreCodeListFilter(benchmark::State& state) {
 }
 
 void BM_PanelCodeListExtraction(benchmark::State& state) {
-    auto scratch = makeScratch("tobrel-bench-ini");
-    settings::setIniPath((scratch / "TOBREL.INI").string());
-    app::frmMain window;
-    window.load();
-    window.show();
+    BenchWindow bench;
+    app::frmMain& window = *bench.window;
     window.findChild<QLineEdit*>("txtCodeList")->setText(QString::fromStdString(codeList().path));
     double total = 0;
     for (auto _ : state) {
@@ -251,17 +264,14 @@ void BM_PanelCodeListExtraction(benchmark::State& state) {
         state.counters["vs_core_filter"] =
             total / static_cast<double>(state.iterations()) / g_coreFilterSeconds;
     }
-    window.close();
-    settings::setIniPath({});
-    fs::remove_all(scratch);
 }
 
 BENCHMARK(BM_ShowBareTabWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_ShowMainWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_CoreConversionJob)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PanelConversion)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_CoreCodeListFilter)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_PanelCodeListExtraction)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CoreCodeListFilter)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_PanelCodeListExtraction)->Unit(benchmark::kMillisecond)->Iterations(8);
 
 } // namespace
 

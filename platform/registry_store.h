@@ -5,6 +5,8 @@
 // advapi32 behind it; on Linux WineRegistryStore keeps the values in the
 // user.reg of the Wine prefix the emulators run in, in Wine's own format.
 
+#include "platform/registry_types.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -25,12 +27,6 @@ enum class RegistryRoot : std::uint32_t {
     Users = 0x80000003u,
 };
 
-inline constexpr std::uint32_t kRegNone = 0;
-inline constexpr std::uint32_t kRegSz = 1;
-inline constexpr std::uint32_t kRegExpandSz = 2;
-inline constexpr std::uint32_t kRegBinary = 3;
-inline constexpr std::uint32_t kRegDword = 4;
-inline constexpr std::uint32_t kRegMultiSz = 7;
 
 // An open key. Valid from openKey/createKey until closeKey.
 using RegistryKey = std::uint32_t;

@@ -143,10 +143,10 @@ std::string formatValueName(std::u16string_view name) {
 
 // The data of one value line (after "="), continuation lines included.
 StoredValue parseValueData(const std::vector<std::string_view>& pieces) {
-    const StoredValue malformed{kTypeNone, {}};
+    const StoredValue malformed{kRegNone, {}};
     std::string_view text = pieces.front();
     std::size_t pos = 0;
-    std::uint32_t type = kTypeSz;
+    std::uint32_t type = kRegSz;
     auto startsWith = [&](std::string_view prefix) {
         return text.substr(pos, prefix.size()) == prefix;
     };
@@ -154,9 +154,9 @@ StoredValue parseValueData(const std::vector<std::string_view>& pieces) {
     if (startsWith("\"") || startsWith("str:\"") || startsWith("str(2):\"") ||
         startsWith("str(7):\"")) {
         if (startsWith("str(2)")) {
-            type = kTypeExpandSz;
+            type = kRegExpandSz;
         } else if (startsWith("str(7)")) {
-            type = kTypeMultiSz;
+            type = kRegMultiSz;
         }
         pos = text.find('"', pos) + 1;
         auto value = unescapeText(text, pos, '"');
@@ -187,10 +187,10 @@ StoredValue parseValueData(const std::vector<std::string_view>& pieces) {
         for (int i = 0; i < 4; ++i) {
             data[static_cast<std::size_t>(i)] = static_cast<char>((dword >> (8 * i)) & 0xFF);
         }
-        return {kTypeDword, data};
+        return {kRegDword, data};
     }
     if (startsWith("hex:")) {
-        type = kTypeBinary;
+        type = kRegBinary;
         pos += 4;
     } else if (startsWith("hex(")) {
         pos += 4;
@@ -588,17 +588,17 @@ std::optional<ParsedValue> parseValue(std::string_view lines) {
 std::string formatValue(std::u16string_view name, std::uint32_t type, std::string_view data,
                         std::string_view eol) {
     std::string out = formatValueName(name) + "=";
-    const bool stringType = type == kTypeSz || type == kTypeExpandSz || type == kTypeMultiSz;
+    const bool stringType = type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
     if (stringType && data.size() >= 2 && data.size() % 2 == 0 && data[data.size() - 1] == 0 &&
         data[data.size() - 2] == 0) {
         // Quoted only when the data ends with a UTF-16 terminator; the reader adds it back.
         const std::u16string units = unitsFromData(data.substr(0, data.size() - 2));
-        out += type == kTypeExpandSz ? "str(2):" : type == kTypeMultiSz ? "str(7):" : "";
+        out += type == kRegExpandSz ? "str(2):" : type == kRegMultiSz ? "str(7):" : "";
         out += "\"" + escapeText(units, "\"") + "\"";
         out += eol;
         return out;
     }
-    if (type == kTypeDword && data.size() == 4) {
+    if (type == kRegDword && data.size() == 4) {
         char buffer[16];
         std::uint32_t value = 0;
         for (int i = 3; i >= 0; --i) {
@@ -609,7 +609,7 @@ std::string formatValue(std::u16string_view name, std::uint32_t type, std::strin
         out += eol;
         return out;
     }
-    out += type == kTypeBinary ? std::string("hex:") : "hex(" + hexNumber(type) + "):";
+    out += type == kRegBinary ? std::string("hex:") : "hex(" + hexNumber(type) + "):";
     // Wine counts the columns from the start of the name and wraps after the
     // comma that takes the count past 76; continuation lines start with two spaces.
     std::size_t column = out.size();

@@ -5,6 +5,8 @@
 // comments, unknown options (#class, #link) and values of types the program
 // never touches survive exactly.
 
+#include "platform/registry_types.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -18,13 +20,6 @@ namespace tobrel::platform::wine {
 using Name = std::u16string;
 // A key path relative to the root, one name per component.
 using KeyPath = std::vector<Name>;
-
-inline constexpr std::uint32_t kTypeNone = 0;
-inline constexpr std::uint32_t kTypeSz = 1;
-inline constexpr std::uint32_t kTypeExpandSz = 2;
-inline constexpr std::uint32_t kTypeBinary = 3;
-inline constexpr std::uint32_t kTypeDword = 4;
-inline constexpr std::uint32_t kTypeMultiSz = 7;
 
 inline constexpr std::string_view kHeaderLine = "WINE REGISTRY Version 2";
 
@@ -75,7 +70,7 @@ std::string formatKeyLine(const KeyPath& path, std::uint64_t fileTime);
 std::string formatTimeOption(std::uint64_t fileTime);
 
 struct StoredValue {
-    std::uint32_t type = kTypeNone;
+    std::uint32_t type = kRegNone;
     std::string data; // string types hold UTF-16LE units, as Wine stores them
 };
 

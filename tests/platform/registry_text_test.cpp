@@ -104,38 +104,38 @@ TEST(WineValueLines, ParseAndWriteBackAsWine) {
         std::string data;
         std::string rewritten; // empty: the line itself
     } cases[] = {
-        {"@=\"default val\"", kTypeSz, sz(u"default val"), ""},
-        {"\"aaa lower\"=\"\\x00e91 \\xe9z tab\\tx\"", kTypeSz, sz(u"é1 éz tab\tx"), ""},
-        {"\"Bank 00 Slot 00\"=\"C:\\\\\\x30ab\\x30fc\\x30c9\\\\A.MCD\"", kTypeSz,
+        {"@=\"default val\"", kRegSz, sz(u"default val"), ""},
+        {"\"aaa lower\"=\"\\x00e91 \\xe9z tab\\tx\"", kRegSz, sz(u"é1 éz tab\tx"), ""},
+        {"\"Bank 00 Slot 00\"=\"C:\\\\\\x30ab\\x30fc\\x30c9\\\\A.MCD\"", kRegSz,
          sz(u"C:\\カード\\A.MCD"), ""},
-        {"\"BBB upper\"=\"\"", kTypeSz, bytes({0, 0}), ""},
-        {"\"Bin\"=hex:01,02,ab,ff,00", kTypeBinary, bytes({1, 2, 0xab, 0xff, 0}), ""},
-        {"\"Dw\"=dword:12345678", kTypeDword, bytes({0x78, 0x56, 0x34, 0x12}), ""},
-        {"\"Exp\"=str(2):\"%WINDIR%\\\\x\"", kTypeExpandSz, sz(u"%WINDIR%\\x"), ""},
-        {"\"Multi\"=str(7):\"one\\0two\\0\"", kTypeMultiSz,
+        {"\"BBB upper\"=\"\"", kRegSz, bytes({0, 0}), ""},
+        {"\"Bin\"=hex:01,02,ab,ff,00", kRegBinary, bytes({1, 2, 0xab, 0xff, 0}), ""},
+        {"\"Dw\"=dword:12345678", kRegDword, bytes({0x78, 0x56, 0x34, 0x12}), ""},
+        {"\"Exp\"=str(2):\"%WINDIR%\\\\x\"", kRegExpandSz, sz(u"%WINDIR%\\x"), ""},
+        {"\"Multi\"=str(7):\"one\\0two\\0\"", kRegMultiSz,
          utf16le(std::u16string(u"one\0two\0\0", 9)), ""},
-        {"\"Quote \\\"x\\\" \\\\back\"=\"say \\\"hi\\\" C:\\\\dir\\\\ end\\\\\"", kTypeSz,
+        {"\"Quote \\\"x\\\" \\\\back\"=\"say \\\"hi\\\" C:\\\\dir\\\\ end\\\\\"", kRegSz,
          sz(u"say \"hi\" C:\\dir\\ end\\"), ""},
-        {"\"NoNulW\"=hex(1):70,00,71,00", kTypeSz, bytes({0x70, 0, 0x71, 0}), ""},
-        {"\"OddLen\"=hex(1):78,00,79,00,7a", kTypeSz, bytes({0x78, 0, 0x79, 0, 0x7a}), ""},
+        {"\"NoNulW\"=hex(1):70,00,71,00", kRegSz, bytes({0x70, 0, 0x71, 0}), ""},
+        {"\"OddLen\"=hex(1):78,00,79,00,7a", kRegSz, bytes({0x78, 0, 0x79, 0, 0x7a}), ""},
         {"\"SjisPath\"=\"C:\\\\\\x30ab\\x30fc\\x30c9\\\\\\xff76\\xff70\\xff84\\xff9e.mcd\"",
-         kTypeSz, sz(u"C:\\カード\\ｶｰﾄﾞ.mcd"), ""},
+         kRegSz, sz(u"C:\\カード\\ｶｰﾄﾞ.mcd"), ""},
         {"\"Q\"=hex(b):01,00,00,00,00,00,00,00", 0xb, bytes({1, 0, 0, 0, 0, 0, 0, 0}), ""},
-        {"\"N\"=hex(0):", kTypeNone, "", ""},
+        {"\"N\"=hex(0):", kRegNone, "", ""},
         // Hand-written forms Wine accepts and then writes its own way.
-        {"\"KanaUtf8\"=\"ｶｰﾄﾞ\"", kTypeSz, sz(u"ｶｰﾄﾞ"),
+        {"\"KanaUtf8\"=\"ｶｰﾄﾞ\"", kRegSz, sz(u"ｶｰﾄﾞ"),
          "\"KanaUtf8\"=\"\\xff76\\xff70\\xff84\\xff9e\""},
-        {"\"Raw\" = hex:00,ff,10,  20", kTypeBinary, bytes({0, 0xff, 0x10, 0x20}),
+        {"\"Raw\" = hex:00,ff,10,  20", kRegBinary, bytes({0, 0xff, 0x10, 0x20}),
          "\"Raw\"=hex:00,ff,10,20"},
-        {"\"S\"=str:\"x\"", kTypeSz, sz(u"x"), "\"S\"=\"x\""},
-        {"\"Dx\"=dword:xyz", kTypeDword, bytes({0, 0, 0, 0}), "\"Dx\"=dword:00000000"},
-        {"\"Dbig\"=dword:1ffffffff", kTypeDword, bytes({0xff, 0xff, 0xff, 0xff}),
+        {"\"S\"=str:\"x\"", kRegSz, sz(u"x"), "\"S\"=\"x\""},
+        {"\"Dx\"=dword:xyz", kRegDword, bytes({0, 0, 0, 0}), "\"Dx\"=dword:00000000"},
+        {"\"Dbig\"=dword:1ffffffff", kRegDword, bytes({0xff, 0xff, 0xff, 0xff}),
          "\"Dbig\"=dword:ffffffff"},
         // Data Wine cannot parse destroy the value: an empty REG_NONE.
-        {"\"BadHex\"=hex:zz,01", kTypeNone, "", "\"BadHex\"=hex(0):"},
-        {"\"BigByte\"=hex:100", kTypeNone, "", "\"BigByte\"=hex(0):"},
-        {"\"Open\"=\"no end", kTypeNone, "", "\"Open\"=hex(0):"},
-        {"\"Odd\"=str(5):\"x\"", kTypeNone, "", "\"Odd\"=hex(0):"},
+        {"\"BadHex\"=hex:zz,01", kRegNone, "", "\"BadHex\"=hex(0):"},
+        {"\"BigByte\"=hex:100", kRegNone, "", "\"BigByte\"=hex(0):"},
+        {"\"Open\"=\"no end", kRegNone, "", "\"Open\"=hex(0):"},
+        {"\"Odd\"=str(5):\"x\"", kRegNone, "", "\"Odd\"=hex(0):"},
     };
     for (const auto& c : cases) {
         auto parsed = parseValue(c.line);
@@ -156,7 +156,7 @@ TEST(WineValueLines, HexWrapsAsWineDoes) {
     for (int i = 0; i < 1480; ++i) {
         big += static_cast<char>((3 + 7 * i) & 0xFF);
     }
-    const std::string lines = formatValue(u"Big", kTypeBinary, big, "\n");
+    const std::string lines = formatValue(u"Big", kRegBinary, big, "\n");
     EXPECT_TRUE(lines.starts_with(
         "\"Big\"=hex:03,0a,11,18,1f,26,2d,34,3b,42,49,50,57,5e,65,6c,73,7a,81,88,8f,96,9d,\\\n"
         "  a4,ab,b2,b9,c0,c7,ce,d5,dc,e3,ea,f1,f8,ff,06,0d,14,1b,22,29,30,37,3e,45,4c,\\\n"))
@@ -186,8 +186,8 @@ TEST(WineValueLines, HexWrapsAsWineDoes) {
     EXPECT_EQ(single->value.data, big);
 
     // Short values stay on one line; the name's length decides where the wrap falls.
-    EXPECT_EQ(formatValue(u"", kTypeBinary, "", "\n"), "@=hex:\n");
-    EXPECT_EQ(formatValue(u"", kTypeBinary, std::string(25, '\x11'), "\n").find('\\'),
+    EXPECT_EQ(formatValue(u"", kRegBinary, "", "\n"), "@=hex:\n");
+    EXPECT_EQ(formatValue(u"", kRegBinary, std::string(25, '\x11'), "\n").find('\\'),
               std::string("@=hex:").size() + 24 * 3);
 }
 
@@ -287,7 +287,7 @@ TEST(WineRegistryText, ReplacingAValueTouchesOnlyItsLinesAndItsKeysTime) {
                                                       "#link\n"
                                                       "\"Keep\"=\"y\"";
     RegistryText text(before);
-    text.setValue(key("software\\a"), u"BIG", kTypeSz, sz(u"v"), kTime);
+    text.setValue(key("software\\a"), u"BIG", kRegSz, sz(u"v"), kTime);
     // The later definition is the live one; it keeps its spelling, and its
     // section (which had no #time) gets both time lines.
     const std::string after = std::string(kHeader) +
@@ -307,7 +307,7 @@ TEST(WineRegistryText, ReplacingAValueTouchesOnlyItsLinesAndItsKeysTime) {
 
     // A multi-line value is replaced whole; the existing #time line is updated in place.
     RegistryText first(before);
-    first.setValue(key("Software\\B"), u"Keep", kTypeBinary, bytes({9}), kTime);
+    first.setValue(key("Software\\B"), u"Keep", kRegBinary, bytes({9}), kTime);
     EXPECT_TRUE(first.content().ends_with(
         "[Software\\\\B] 1800000000\n#time=" + kTimeLine.substr(6) + "\n#link\n\"Keep\"=hex:09"))
         << first.content();
@@ -321,10 +321,10 @@ TEST(WineRegistryText, NewValuesAndKeysGoWhereWineWouldWriteThem) {
                                              "\n[Software\\\\Zulu] 1700000000\n"
                                              "#time=1da1747c66d0000\n"
                                              "\"z\"=\"1\"\n");
-    text.setValue(key("Software\\Alpha"), u"B", kTypeSz, sz(u"2"), kTime);
-    text.setValue(key("Software\\bleem\\bleem!\\1.0\\CARD"), u"Card0PathName", kTypeSz, sz(u""),
+    text.setValue(key("Software\\Alpha"), u"B", kRegSz, sz(u"2"), kTime);
+    text.setValue(key("Software\\bleem\\bleem!\\1.0\\CARD"), u"Card0PathName", kRegSz, sz(u""),
                   kTime);
-    text.setValue(key("Software\\Zz"), u"", kTypeBinary, bytes({1}), kTime);
+    text.setValue(key("Software\\Zz"), u"", kRegBinary, bytes({1}), kTime);
     text.createKey(key("Software\\Alpha"), kTime); // exists: no change
     text.createKey(key("Software\\Empty"), kTime);
     const std::string stamp = " 1800000000\n" + kTimeLine + "\n";
@@ -356,8 +356,8 @@ TEST(WineRegistryText, CrlfFilesStayCrlf) {
     auto bin = text.findValue(key("Software\\A"), u"bin");
     ASSERT_TRUE(bin);
     EXPECT_EQ(bin->data, bytes({1, 2, 3}));
-    text.setValue(key("Software\\A"), u"S", kTypeSz, sz(u"y"), kTime);
-    text.setValue(key("Software\\B"), u"T", kTypeDword, bytes({1, 0, 0, 0}), kTime);
+    text.setValue(key("Software\\A"), u"S", kRegSz, sz(u"y"), kTime);
+    text.setValue(key("Software\\B"), u"T", kRegDword, bytes({1, 0, 0, 0}), kTime);
     EXPECT_EQ(text.content(), "WINE REGISTRY Version 2\r\n"
                               ";; comment\r\n"
                               "\r\n[Software\\\\A] 1800000000\r\n" +
@@ -376,7 +376,7 @@ TEST(WineRegistryText, KeyNamesWithEscapesAreMatchedAndKeptAsWritten) {
                       "\n[Odd\\\\\\[x\\]] 5\n"
                       "\"v\"=\"1\"\n");
     EXPECT_TRUE(text.keyExists(*splitKeyPath("control panel\\International\\\U0001F30E")));
-    text.setValue(key("odd\\[X]"), u"v", kTypeSz, sz(u"2"), kTime);
+    text.setValue(key("odd\\[X]"), u"v", kRegSz, sz(u"2"), kTime);
     EXPECT_NE(
         text.content().find("\n[Odd\\\\\\[x\\]] 1800000000\n" + kTimeLine + "\n\"v\"=\"2\"\n"),
         std::string::npos)
