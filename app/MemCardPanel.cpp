@@ -81,9 +81,9 @@ MemCardPanel::MemCardPanel(QWidget* mainWindow, CommonDialog& dialog)
     connect(cmdMemApply, &QPushButton::clicked, this, &MemCardPanel::cmdMemApply_Click);
 }
 
-QLineEdit* MemCardPanel::slotBox(Emulator emulator, int index) const {
+QLineEdit* MemCardPanel::slotBox(Emulator which, int index) const {
     const auto slot = static_cast<std::size_t>(index);
-    return emulator == Emulator::Bleem ? txtbSlot[slot] : txtVSlot[slot];
+    return which == Emulator::Bleem ? txtbSlot[slot] : txtVSlot[slot];
 }
 
 namespace {
@@ -92,42 +92,37 @@ QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-emulator::SlotEmulator toCore(int emulatorIndex) {
-    return emulatorIndex == 0 ? emulator::SlotEmulator::Bleem : emulator::SlotEmulator::Vgs;
-}
+constexpr std::array<emulator::SlotEmulator, 2> kEmulators = {emulator::SlotEmulator::Bleem,
+                                                              emulator::SlotEmulator::Vgs};
 
 } // namespace
 
-void MemCardPanel::readCardSlots() {
+emulator::CardSlotPaths MemCardPanel::boxPaths() const {
     emulator::CardSlotPaths paths;
-    for (int e = 0; e < 2; ++e) {
+    for (auto which : kEmulators) {
         for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
-            paths.of(toCore(e), i) = slotBox(e == 0 ? Emulator::Bleem : Emulator::Vgs, i)->text().toStdString();
+            paths.of(which, i) = slotBox(which, i)->text().toStdString();
         }
     }
-    emulator::readCardSlots(paths);
-    for (int e = 0; e < 2; ++e) {
+    return paths;
+}
+
+void MemCardPanel::readCardSlots() {
+    emulator::CardSlotPaths paths = boxPaths();
+    emulator::readCardSlots(paths); // a value that cannot be read leaves its box as it is
+    for (auto which : kEmulators) {
         for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
-            slotBox(e == 0 ? Emulator::Bleem : Emulator::Vgs, i)
-                ->setText(QString::fromStdString(paths.of(toCore(e), i)));
+            slotBox(which, i)->setText(QString::fromStdString(paths.of(which, i)));
         }
     }
 }
 
 void MemCardPanel::cmdMemApply_Click() {
-    emulator::CardSlotPaths paths;
-    for (int e = 0; e < 2; ++e) {
-        for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
-            paths.of(toCore(e), i) = slotBox(e == 0 ? Emulator::Bleem : Emulator::Vgs, i)->text().toStdString();
-        }
-    }
-    emulator::applyCardSlots(paths); // silent either way, as the emulators' own dialogs are
+    emulator::applyCardSlots(boxPaths()); // silent either way
 }
 
 void MemCardPanel::chooseCard(Emulator which, int index) {
-    const auto core = which == Emulator::Bleem ? emulator::SlotEmulator::Bleem
-                                               : emulator::SlotEmulator::Vgs;
-    const auto& info = emulator::slotInfo(core);
+    const auto& info = emulator::slotInfo(which);
     QLineEdit* box = slotBox(which, index);
     // The loop ends with an accepted file or with Cancel.
     for (;;) {
@@ -151,7 +146,7 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
             return;
         }
         const auto choice =
-            emulator::chooseCardForSlot(core, location, dlgCmmn_.fileName.toStdString());
+            emulator::chooseCardForSlot(which, location, dlgCmmn_.fileName.toStdString());
         if (choice.accepted) {
             box->setText(QString::fromStdString(choice.slotText));
             return;

@@ -2,6 +2,8 @@
 // fraMemCard: which card image files bleem! and VGS load into their two
 // memory-card slots, as the emulators keep them in the registry.
 
+#include "emulator/card_slots.h"
+
 #include <QFrame>
 #include <array>
 
@@ -30,9 +32,10 @@ public:
     QPushButton* closeButton() const { return cmdMemClose; }
 
 private:
-    enum class Emulator { Bleem, Vgs };
-    void chooseCard(Emulator emulator, int index);
-    QLineEdit* slotBox(Emulator emulator, int index) const;
+    using Emulator = emulator::SlotEmulator;
+    void chooseCard(Emulator which, int index);
+    QLineEdit* slotBox(Emulator which, int index) const;
+    emulator::CardSlotPaths boxPaths() const;
 
     QWidget* mainWindow_;
     CommonDialog& dlgCmmn_;
