@@ -11,7 +11,8 @@ namespace tobrel::app {
 
 class BusyGuard {
 public:
-    BusyGuard(bool& busy, std::initializer_list<QWidget*> widgets) : busy_(busy), widgets_(widgets) {
+    BusyGuard(bool& busy, std::initializer_list<QWidget*> widgets)
+        : busy_(busy), widgets_(widgets) {
         busy_ = true;
         for (auto* widget : widgets_) {
             widget->setEnabled(false);

@@ -16,7 +16,9 @@
 namespace tobrel::app {
 namespace {
 
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -52,7 +54,9 @@ void CodeListPanel::applyCodePath(const QString& path) {
     }
 }
 
-QString CodeListPanel::codePath() const { return txtCodeList->text(); }
+QString CodeListPanel::codePath() const {
+    return txtCodeList->text();
+}
 
 void CodeListPanel::cmdCodeList_Click() {
     const QString box = txtCodeList->text();
@@ -65,9 +69,10 @@ void CodeListPanel::cmdCodeList_Click() {
     } else {
         dlgCmmn_.initDir = fromUtf8(settings::directoryOf(box.toStdString()));
         // The name the dialog already holds wins, even one chosen on another panel.
-        dlgCmmn_.fileName = dlgCmmn_.fileName.isEmpty()
-                                ? fromUtf8(settings::fileNameOf(box.toStdString()))
-                                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.trimmed().toStdString()));
+        dlgCmmn_.fileName =
+            dlgCmmn_.fileName.isEmpty()
+                ? fromUtf8(settings::fileNameOf(box.toStdString()))
+                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.trimmed().toStdString()));
     }
     if (!dlgCmmn_.showOpen()) {
         txtCodeList->clear();

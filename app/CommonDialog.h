@@ -20,10 +20,10 @@ public:
     explicit CommonDialog(QWidget* owner) : owner_(owner) {}
 
     QString dialogTitle;
-    QString filter;     // "description|pattern;pattern", one entry
+    QString filter; // "description|pattern;pattern", one entry
     QString initDir;
-    QString fileName;   // in: the proposed name; out: the chosen file's full path
-    QString fileTitle;  // out: the chosen file's name without its folder
+    QString fileName;  // in: the proposed name; out: the chosen file's full path
+    QString fileTitle; // out: the chosen file's name without its folder
     int flags = kDefaultFlags;
 
     // Shows the dialog modally. True with fileName and fileTitle set when a file

@@ -37,10 +37,10 @@ QString withTrailingSlash(const QString& folder) {
 } // namespace
 
 ConvertPanel::ConvertPanel(QWidget* mainWindow)
-    : QFrame(mainWindow), mainWindow_(mainWindow), fraSel(new QGroupBox(QStringLiteral("処理選択"), this)),
-      tabConvert(new QTabBar(fraSel)), optSelGroup(new QButtonGroup(this)),
-      fraIn(new QGroupBox(QStringLiteral("変換元"), this)), drvIn(new DriveList(fraIn)),
-      dirIn(new FolderList(fraIn)), filIn(new FileList(fraIn)),
+    : QFrame(mainWindow), mainWindow_(mainWindow),
+      fraSel(new QGroupBox(QStringLiteral("処理選択"), this)), tabConvert(new QTabBar(fraSel)),
+      optSelGroup(new QButtonGroup(this)), fraIn(new QGroupBox(QStringLiteral("変換元"), this)),
+      drvIn(new DriveList(fraIn)), dirIn(new FolderList(fraIn)), filIn(new FileList(fraIn)),
       cmdConv(new QPushButton(QStringLiteral("変換"), fraIn)),
       cmdClose(new QPushButton(QStringLiteral("閉じる"), fraIn)),
       fraLog(new QGroupBox(QStringLiteral("情報"), this)), txtLog(new QPlainTextEdit(fraLog)) {
@@ -60,15 +60,15 @@ ConvertPanel::ConvertPanel(QWidget* mainWindow)
     }
     tabConvert->setGeometry(twipRect(120, 270, 4575, 360));
 
-    const char* optionCaptions[] = {"→bleem!", "→PSEmuPro,ePSXe", "→VGS",
-                                    "→PSEmuPro,ePSXe", "→VGS", "→bleem!"};
+    const char* optionCaptions[] = {"→bleem!", "→PSEmuPro,ePSXe", "→VGS", "→PSEmuPro,ePSXe",
+                                    "→VGS",    "→bleem!"};
     optSelGroup->setExclusive(true);
     for (int i = 0; i < 6; ++i) {
         auto* button = new QRadioButton(QString::fromUtf8(optionCaptions[i]), fraSel);
         button->setObjectName(QStringLiteral("optSel_%1").arg(i));
         // Two buttons share each caption; the accessible name tells the whole direction.
-        button->setAccessibleName(QString::fromUtf8(directionAt(i).caption.data(),
-                                                    static_cast<qsizetype>(directionAt(i).caption.size())));
+        button->setAccessibleName(QString::fromUtf8(
+            directionAt(i).caption.data(), static_cast<qsizetype>(directionAt(i).caption.size())));
         button->setGeometry(twipRect(i % 2 == 0 ? 240 : 1320, 750, i % 2 == 0 ? 1065 : 2400, 300));
         optSelGroup->addButton(button, i);
         optSel[static_cast<std::size_t>(i)] = button;
@@ -121,7 +121,9 @@ ConvertPanel::ConvertPanel(QWidget* mainWindow)
     tabConvert_Click(0);
 }
 
-ConvertPanel::~ConvertPanel() { closeViewer(); }
+ConvertPanel::~ConvertPanel() {
+    closeViewer();
+}
 
 void ConvertPanel::optSel_Click(int index) {
     const auto& direction = directionAt(index);
@@ -149,7 +151,9 @@ void ConvertPanel::drvIn_Change() {
     }
 }
 
-void ConvertPanel::dirIn_Change() { filIn->setPath(dirIn->path()); }
+void ConvertPanel::dirIn_Change() {
+    filIn->setPath(dirIn->path());
+}
 
 void ConvertPanel::filIn_Click() {
     filIn->ensureListed();
@@ -186,7 +190,7 @@ void ConvertPanel::cmdConv_Click() {
     // The lists and directions stay still while a job runs, so the job list
     // cannot shift under it and a second press cannot start a second job.
     BusyGuard guard(converting_, {cmdConv, drvIn, dirIn, filIn, optSel[0], optSel[1], optSel[2],
-                                 optSel[3], optSel[4], optSel[5]});
+                                  optSel[3], optSel[4], optSel[5]});
     EventPump pump;
 
     filIn->ensureListed();
@@ -203,7 +207,8 @@ void ConvertPanel::cmdConv_Click() {
     const auto& direction = directionAt(index);
     if (jobs.empty()) {
         showErrorMessage(mainWindow_, QString::fromUtf8(direction.noSelectionMessage.data(),
-                                                        static_cast<qsizetype>(direction.noSelectionMessage.size())));
+                                                        static_cast<qsizetype>(
+                                                            direction.noSelectionMessage.size())));
         return;
     }
 
@@ -246,8 +251,12 @@ void ConvertPanel::applyConvType(int index) {
     optSel_Click(index);
 }
 
-QString ConvertPanel::lastDir() const { return dirIn->path(); }
+QString ConvertPanel::lastDir() const {
+    return dirIn->path();
+}
 
-int ConvertPanel::convType() const { return optSelGroup->checkedId(); }
+int ConvertPanel::convType() const {
+    return optSelGroup->checkedId();
+}
 
 } // namespace tobrel::app

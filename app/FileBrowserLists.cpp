@@ -58,7 +58,9 @@ void DriveList::refreshDrives() {
     }
 }
 
-QString DriveList::drive() const { return currentData().toString(); }
+QString DriveList::drive() const {
+    return currentData().toString();
+}
 
 void DriveList::selectDriveSilently(const QString& root) {
     const QSignalBlocker blocker(this);
@@ -126,8 +128,8 @@ void FolderList::showEvent(QShowEvent* event) {
 void FolderList::fill() {
     stale_ = false;
     const QString cleanPath = path_;
-    const QStringList children = QDir(cleanPath).entryList(
-        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
+    const QStringList children =
+        QDir(cleanPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
 
     clear();
     // Ancestors from the root down to the current folder, then its subfolders.

@@ -37,10 +37,9 @@ MemCardPanel::MemCardPanel(QWidget* mainWindow, CommonDialog& dialog)
         const char* buttonName;
         const char* emulatorName;
     };
-    for (const Row& row : {Row{frableem, labbSlot, txtbSlot, cmdbSlot, "labbSlot", "txtbSlot",
-                               "cmdbSlot", "bleem!"},
-                           Row{fraVGS, labVSlot, txtVSlot, cmdVSlot, "labVSlot", "txtVSlot",
-                               "cmdVSlot", "VGS"}}) {
+    for (const Row& row :
+         {Row{frableem, labbSlot, txtbSlot, cmdbSlot, "labbSlot", "txtbSlot", "cmdbSlot", "bleem!"},
+          Row{fraVGS, labVSlot, txtVSlot, cmdVSlot, "labVSlot", "txtVSlot", "cmdVSlot", "VGS"}}) {
         for (int i = 0; i < 2; ++i) {
             const auto slot = static_cast<std::size_t>(i);
             const int top = 255 + i * 360;
@@ -55,7 +54,8 @@ MemCardPanel::MemCardPanel(QWidget* mainWindow, CommonDialog& dialog)
             box->setGeometry(px(735), px(top - 15), px(3480), px(330));
             label->setBuddy(box);
             auto* button = new QPushButton(QStringLiteral("..."), row.frame);
-            button->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(row.buttonName)).arg(i));
+            button->setObjectName(
+                QStringLiteral("%1_%2").arg(QLatin1String(row.buttonName)).arg(i));
             button->setAccessibleName(emulator + QLatin1Char(' ') + slotName +
                                       QStringLiteral(" のファイルを選択"));
             button->setGeometry(px(4260), px(top - 15), px(420), px(330));
@@ -156,8 +156,14 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
     }
 }
 
-void MemCardPanel::cmdMemGet_Click() { readCardSlots(); }
-void MemCardPanel::cmdbSlot_Click(int index) { chooseCard(Emulator::Bleem, index); }
-void MemCardPanel::cmdVSlot_Click(int index) { chooseCard(Emulator::Vgs, index); }
+void MemCardPanel::cmdMemGet_Click() {
+    readCardSlots();
+}
+void MemCardPanel::cmdbSlot_Click(int index) {
+    chooseCard(Emulator::Bleem, index);
+}
+void MemCardPanel::cmdVSlot_Click(int index) {
+    chooseCard(Emulator::Vgs, index);
+}
 
 } // namespace tobrel::app

@@ -41,7 +41,9 @@ TabStrip::TabStrip(const QStringList& captions, QWidget* parent)
     connect(bar_, &QTabBar::currentChanged, this, &TabStrip::tabChanged);
 }
 
-int TabStrip::currentIndex() const { return bar_->currentIndex(); }
+int TabStrip::currentIndex() const {
+    return bar_->currentIndex();
+}
 
 void TabStrip::setCurrentIndex(int index) {
     if (index == bar_->currentIndex()) {
@@ -51,7 +53,9 @@ void TabStrip::setCurrentIndex(int index) {
     }
 }
 
-int TabStrip::count() const { return bar_->count(); }
+int TabStrip::count() const {
+    return bar_->count();
+}
 
 void TabStrip::resizeEvent(QResizeEvent*) {
     bar_->setGeometry(0, 0, width(), bar_->sizeHint().height());

@@ -5,9 +5,9 @@
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
 #include "app/appicon.h"
+#include "app/modMain.h"
 #include "app/twips.h"
 #include "platform/files.h"
-#include "app/modMain.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
 #include "settings/paths.h"
@@ -49,11 +49,12 @@ frmMain::frmMain(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       dlgCmmn_(this), tabMain(new TabStrip({QStringLiteral("変換"), QStringLiteral("ﾒﾓﾘｰｶｰﾄﾞ設定"),
-                            QStringLiteral("VGSｷｰ設定"), QStringLiteral("ﾗﾝﾁｬ"),
-                            QStringLiteral("ｺｰﾄﾞﾘｽﾄ抽出")},
-                           this)),
+                                            QStringLiteral("VGSｷｰ設定"), QStringLiteral("ﾗﾝﾁｬ"),
+                                            QStringLiteral("ｺｰﾄﾞﾘｽﾄ抽出")},
+                                           this)),
       fraConvert(new ConvertPanel(this)), fraMemCard(new MemCardPanel(this, dlgCmmn_)),
-      fraCtrl(new QFrame(this)), fraLnch(new QFrame(this)), fraCodeList(new CodeListPanel(this, dlgCmmn_)),
+      fraCtrl(new QFrame(this)), fraLnch(new QFrame(this)),
+      fraCodeList(new CodeListPanel(this, dlgCmmn_)),
       cmdKeyClose(makeCloseButton(fraCtrl, "cmdKeyClose")),
       cmdLaunchClose(makeCloseButton(fraLnch, "cmdLaunchClose")) {
     setObjectName(QStringLiteral("frmMain"));
@@ -129,7 +130,9 @@ void frmMain::clampToScreen() {
     }
 }
 
-QPoint frmMain::positionTwips() const { return QPoint(twips(x()), twips(y())); }
+QPoint frmMain::positionTwips() const {
+    return QPoint(twips(x()), twips(y()));
+}
 
 void frmMain::placeWindow() {
     const QRect screen = primaryScreenRect();
@@ -177,7 +180,9 @@ void frmMain::load() {
     hookInstalled_ = true;
 }
 
-void frmMain::queryUnload() { hookInstalled_ = false; }
+void frmMain::queryUnload() {
+    hookInstalled_ = false;
+}
 
 void frmMain::unload() {
     unloaded_ = true;

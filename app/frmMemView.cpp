@@ -2,8 +2,8 @@
 
 #include "app/modMemView.h"
 #include "app/twips.h"
-#include "cards/cardsaves.h"
 #include "cards/cardformat.h"
+#include "cards/cardsaves.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -47,11 +47,13 @@ frmMemView::frmMemView(QWidget* mainWindow)
     listCardSaves();
 }
 
-QString frmMemView::note() const { return lblNote->isHidden() ? QString() : lblNote->text(); }
+QString frmMemView::note() const {
+    return lblNote->isHidden() ? QString() : lblNote->text();
+}
 
 void frmMemView::listCardSaves() {
-    const auto saves = cards::listCardSaves(modMemView::strViewPath.toStdString(),
-                                            modMemView::blnViewVgs);
+    const auto saves =
+        cards::listCardSaves(modMemView::strViewPath.toStdString(), modMemView::blnViewVgs);
     flxgrdMem->setHorizontalHeaderLabels({QStringLiteral("ﾀｲﾄﾙ"), QStringLiteral("ﾌﾞﾛｯｸ数")});
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
     if (!saves.readable) {

@@ -41,9 +41,13 @@ UserPrompts* g_installed = nullptr;
 
 } // namespace
 
-UserPrompts& UserPrompts::current() { return g_installed ? *g_installed : realPrompts(); }
+UserPrompts& UserPrompts::current() {
+    return g_installed ? *g_installed : realPrompts();
+}
 
-void UserPrompts::install(UserPrompts* prompts) { g_installed = prompts; }
+void UserPrompts::install(UserPrompts* prompts) {
+    g_installed = prompts;
+}
 
 void showErrorMessage(QWidget* parent, const QString& text) {
     UserPrompts::current().showMessage(parent, MessageIcon::Warning, QStringLiteral("ｴﾗｰ"), text);

@@ -14,7 +14,7 @@ enum class MessageIcon { Warning, Information };
 // What a caller asks of an open-file dialog.
 struct OpenFileRequest {
     QString title;
-    QString nameFilter;       // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"
+    QString nameFilter; // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"
     QString initialDirectory; // local path
     QString fileName;         // proposed name, may be empty
 };

@@ -7,7 +7,11 @@ namespace tobrel::app {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int px(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / kTwipsPerPixel; }
-constexpr int twips(int pixels) { return pixels * kTwipsPerPixel; }
+constexpr int px(int twips) {
+    return (twips + (twips >= 0 ? 7 : -7)) / kTwipsPerPixel;
+}
+constexpr int twips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 } // namespace tobrel::app

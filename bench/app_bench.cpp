@@ -49,7 +49,8 @@ public:
 };
 
 fs::path makeScratch(const char* name) {
-    auto path = fs::temp_directory_path() / (std::string(name) + std::to_string(std::random_device{}()));
+    auto path =
+        fs::temp_directory_path() / (std::string(name) + std::to_string(std::random_device{}()));
     fs::create_directories(path);
     return path;
 }
@@ -150,7 +151,8 @@ struct CardFolder {
         body[1] = 'C';
         for (int i = 0; i < kCards; ++i) {
             auto path = root / ("C" + std::to_string(1000 + i) + ".MCD");
-            std::ofstream(path, std::ios::binary).write(body.data(), static_cast<std::streamsize>(body.size()));
+            std::ofstream(path, std::ios::binary)
+                .write(body.data(), static_cast<std::streamsize>(body.size()));
             sources.push_back(path.string());
         }
     }

@@ -27,7 +27,8 @@ struct Workspace {
     std::vector<std::string> cardSources;
 
     Workspace() {
-        root = fs::temp_directory_path() / ("tobrel-bench-" + std::to_string(std::random_device{}()));
+        root =
+            fs::temp_directory_path() / ("tobrel-bench-" + std::to_string(std::random_device{}()));
         fs::create_directories(root / "src");
         std::string body(cards::kCardBodySize, '\0');
         for (std::size_t i = 0; i < body.size(); ++i) {
@@ -38,8 +39,10 @@ struct Workspace {
         for (int i = 0; i < kFiles; ++i) {
             auto vgsPath = root / "src" / ("G" + std::to_string(i) + ".MEM");
             auto cardPath = root / "src" / ("G" + std::to_string(i) + ".MCD");
-            std::ofstream(vgsPath, std::ios::binary).write(vgs.data(), static_cast<std::streamsize>(vgs.size()));
-            std::ofstream(cardPath, std::ios::binary).write(body.data(), static_cast<std::streamsize>(body.size()));
+            std::ofstream(vgsPath, std::ios::binary)
+                .write(vgs.data(), static_cast<std::streamsize>(vgs.size()));
+            std::ofstream(cardPath, std::ios::binary)
+                .write(body.data(), static_cast<std::streamsize>(body.size()));
             vgsSources.push_back(vgsPath.string());
             cardSources.push_back(cardPath.string());
         }
@@ -133,7 +136,8 @@ void BM_ListSavesOfFullCard(benchmark::State& state) {
         std::memcpy(block, "SC\x11\x01", 4);
         std::memcpy(block + 4, "\x83\x51\x81\x5B\x83\x80 SAVE", 11);
     }
-    std::ofstream(path, std::ios::binary).write(body.data(), static_cast<std::streamsize>(body.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(body.data(), static_cast<std::streamsize>(body.size()));
     for (auto _ : state) {
         auto saves = cards::listCardSaves(path.string(), false);
         benchmark::DoNotOptimize(saves);

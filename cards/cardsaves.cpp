@@ -36,7 +36,8 @@ CardSaves listCardSaves(const std::string& path, bool vgsLayout) {
         }
         const char* title = reinterpret_cast<const char*>(block + kSaveTitleOffset);
         const std::size_t length = strnlen(title, kSaveTitleSize);
-        saves.rows.push_back({n, platform::decodeCp932(std::string_view(title, length)), blockCount});
+        saves.rows.push_back(
+            {n, platform::decodeCp932(std::string_view(title, length)), blockCount});
     }
     return saves;
 }

@@ -91,8 +91,7 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     // extension off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
     std::size_t stemEnd = startOfLastCharacters(sourcePath, 4);
-    if (stemEnd == std::string::npos || stemEnd == 0 ||
-        isSeparator(sourcePath[stemEnd - 1]) ||
+    if (stemEnd == std::string::npos || stemEnd == 0 || isSeparator(sourcePath[stemEnd - 1]) ||
         sourcePath.find_first_of("/\\", stemEnd) != std::string::npos) {
         result.error = "ファイル名に拡張子がありません";
         return result;
@@ -126,8 +125,8 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
         case platform::NewOutputFile::CreateResult::AlreadyExists:
             break; // taken, also when it appeared just now: try the next number
         case platform::NewOutputFile::CreateResult::Failed:
-            result.error = "出力ファイルを作成できません: " +
-                           platform::describeError(output.errorNumber());
+            result.error =
+                "出力ファイルを作成できません: " + platform::describeError(output.errorNumber());
             return result;
         }
     }

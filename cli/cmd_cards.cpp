@@ -17,9 +17,8 @@ int runConvert(const Arguments& args) {
     const auto& direction = cards::directions[static_cast<std::size_t>(index)];
     const std::vector<std::string> sources(args.begin() + 1, args.end());
     std::cout << direction.caption << '\n';
-    const int failures = cards::runConversionJob(sources, direction, [](const std::string& line) {
-        std::cout << line << std::endl;
-    });
+    const int failures = cards::runConversionJob(
+        sources, direction, [](const std::string& line) { std::cout << line << std::endl; });
     return failures == 0 ? kExitOk : kExitFailed;
 }
 

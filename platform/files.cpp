@@ -82,7 +82,9 @@ bool pathEntryExists(const std::string& path) {
     return !path.empty() && ::lstat(toFsPath(path).c_str(), &info) == 0;
 }
 
-InputFile::~InputFile() { close(); }
+InputFile::~InputFile() {
+    close();
+}
 
 bool InputFile::open(const std::string& path) {
     close();
@@ -128,7 +130,9 @@ void InputFile::close() {
     }
 }
 
-NewOutputFile::~NewOutputFile() { discard(); }
+NewOutputFile::~NewOutputFile() {
+    discard();
+}
 
 NewOutputFile::CreateResult NewOutputFile::create(const std::string& path) {
     discard();
@@ -205,7 +209,8 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, in
     std::string tempPath;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(entropy() % 1000000);
+        tempPath =
+            path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(entropy() % 1000000);
         fd = ::open(toFsPath(tempPath).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             return fail(errno);

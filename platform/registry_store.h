@@ -27,7 +27,6 @@ enum class RegistryRoot : std::uint32_t {
     Users = 0x80000003u,
 };
 
-
 // An open key. Valid from openKey/createKey until closeKey.
 using RegistryKey = std::uint32_t;
 

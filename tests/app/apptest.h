@@ -73,6 +73,8 @@ private:
     std::string path_;
 };
 
-inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+inline QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 } // namespace tobrel::testing

@@ -101,9 +101,12 @@ private slots:
     void failuresAreReportedAsErrorsAndChangeNothing_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("mustMention");
-        QTest::newRow("empty box") << "" << "";
-        QTest::newRow("missing list") << "missing.inf" << "読み込めません";
-        QTest::newRow("the output itself") << "codelist_japan.inf" << "codelist_japan.inf";
+        QTest::newRow("empty box") << ""
+                                   << "";
+        QTest::newRow("missing list") << "missing.inf"
+                                      << "読み込めません";
+        QTest::newRow("the output itself") << "codelist_japan.inf"
+                                           << "codelist_japan.inf";
     }
     void failuresAreReportedAsErrorsAndChangeNothing() {
         QFETCH(QString, input);
@@ -132,8 +135,8 @@ private slots:
         f.box()->setText(f.local("big.inf"));
         bool sawBusyPanel = false;
         QTimer::singleShot(0, &f.window, [&] {
-            sawBusyPanel = !f.button("cmdDrip")->isEnabled() &&
-                           !f.button("cmdCodeList")->isEnabled();
+            sawBusyPanel =
+                !f.button("cmdDrip")->isEnabled() && !f.button("cmdCodeList")->isEnabled();
             f.button("cmdDrip")->click(); // ignored while the first one runs
         });
         QTest::mouseClick(f.button("cmdDrip"), Qt::LeftButton);
@@ -151,10 +154,12 @@ private slots:
         {
             app::frmMain window;
             window.load();
-            QCOMPARE(window.findChild<QLineEdit*>("txtCodeList")->text(), qs(files.file("list.inf")));
+            QCOMPARE(window.findChild<QLineEdit*>("txtCodeList")->text(),
+                     qs(files.file("list.inf")));
             window.close();
         }
-        QVERIFY(ini.read().find("CODEPATH=" + files.file("list.inf") + "\r\n") != std::string::npos);
+        QVERIFY(ini.read().find("CODEPATH=" + files.file("list.inf") + "\r\n") !=
+                std::string::npos);
         std::filesystem::remove(files.path() / "list.inf");
         {
             app::frmMain window;

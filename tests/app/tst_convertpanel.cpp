@@ -45,7 +45,9 @@ private:
         }
         ~Fixture() { window.close(); }
 
-        QString folder() const { return QString::fromStdString(platform::fromFsPath(cards.path())); }
+        QString folder() const {
+            return QString::fromStdString(platform::fromFsPath(cards.path()));
+        }
         std::string file(const char* name) const { return cards.file(name); }
         app::ConvertPanel* panel() const { return window.convertPanel(); }
         app::FileList* filIn() const { return window.findChild<app::FileList*>("filIn"); }
@@ -77,9 +79,7 @@ private:
             QTest::mouseClick(filIn()->viewport(), Qt::LeftButton, modifiers,
                               filIn()->visualItemRect(target).center());
         }
-        QStringList logLines() const {
-            return txtLog()->toPlainText().split(QLatin1Char('\n'));
-        }
+        QStringList logLines() const { return txtLog()->toPlainText().split(QLatin1Char('\n')); }
     };
 
 private slots:
@@ -186,8 +186,7 @@ private slots:
         QTest::mouseClick(f.cmdConv(), Qt::LeftButton);
         const QString folder = f.folder() + "/";
         QCOMPARE(f.logLines(),
-                 QStringList({"VGS→PSEmuPro,ePSXe",
-                              folder + "A.MEM→" + folder + "A.MCR 変換終了",
+                 QStringList({"VGS→PSEmuPro,ePSXe", folder + "A.MEM→" + folder + "A.MCR 変換終了",
                               folder + "C.MEM→" + folder + "C.MCR 変換終了",
                               folder + "E.MEM→" + folder + "E.MCR 変換終了"}));
         QVERIFY(!std::filesystem::exists(f.cards.path() / "B.MCR"));
@@ -237,8 +236,8 @@ private slots:
         f.filIn()->selectAll();
         bool sawBusyPanel = false;
         QTimer::singleShot(0, &f.window, [&] {
-            sawBusyPanel = !f.cmdConv()->isEnabled() && !f.optSel(3)->isEnabled() &&
-                           f.panel()->isConverting();
+            sawBusyPanel =
+                !f.cmdConv()->isEnabled() && !f.optSel(3)->isEnabled() && f.panel()->isConverting();
             f.panel()->cmdConv_Click(); // a second press meanwhile starts nothing
         });
         f.panel()->cmdConv_Click();
@@ -262,8 +261,9 @@ private slots:
         app::frmMemView* viewer = f.panel()->viewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("ﾒﾓﾘｰｶｰﾄﾞ情報"));
-        QCOMPARE(viewer->pos(), QPoint(f.window.frameGeometry().x() + f.window.frameGeometry().width(),
-                                       f.window.frameGeometry().y()));
+        QCOMPARE(viewer->pos(),
+                 QPoint(f.window.frameGeometry().x() + f.window.frameGeometry().width(),
+                        f.window.frameGeometry().y()));
         QTableWidget* grid = viewer->grid();
         QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("ﾀｲﾄﾙ"));
         QCOMPARE(grid->horizontalHeaderItem(1)->text(), QStringLiteral("ﾌﾞﾛｯｸ数"));
@@ -370,16 +370,19 @@ private slots:
     void unrecognisedStoredValuesStartOnDirectionZero_data() {
         QTest::addColumn<QString>("convType");
         QTest::addColumn<QString>("lastDir");
-        QTest::newRow("7") << "7" << "/no/such/folder";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("leading zero") << "03" << "/etc/passwd";
+        QTest::newRow("7") << "7"
+                           << "/no/such/folder";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("leading zero") << "03"
+                                      << "/etc/passwd";
     }
     void unrecognisedStoredValuesStartOnDirectionZero() {
         QFETCH(QString, convType);
         QFETCH(QString, lastDir);
         TempSettings ini;
-        ini.write("[FORM]\r\nCONVTYPE=" + convType.toStdString() + "\r\nLASTDIR=" +
-                  lastDir.toStdString() + "\r\n");
+        ini.write("[FORM]\r\nCONVTYPE=" + convType.toStdString() +
+                  "\r\nLASTDIR=" + lastDir.toStdString() + "\r\n");
         app::frmMain window;
         window.load();
         QCOMPARE(window.convertPanel()->convType(), 0);

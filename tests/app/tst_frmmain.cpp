@@ -19,8 +19,8 @@ using namespace tobrel::testing;
 
 namespace {
 
-constexpr int kCentredTopTwips = 2625;   // (800 px * 15 - 6750) / 2 on the offscreen screen
-constexpr int kCentredLeftTwips = 3300;  // (800 px * 15 - 5385) / 2, at whole pixels
+constexpr int kCentredTopTwips = 2625;  // (800 px * 15 - 6750) / 2 on the offscreen screen
+constexpr int kCentredLeftTwips = 3300; // (800 px * 15 - 5385) / 2, at whole pixels
 
 std::string crlf(std::initializer_list<std::string> lines) {
     std::string text;
@@ -30,7 +30,9 @@ std::string crlf(std::initializer_list<std::string> lines) {
     return text;
 }
 
-std::string currentFolder() { return QDir::currentPath().toStdString(); }
+std::string currentFolder() {
+    return QDir::currentPath().toStdString();
+}
 
 } // namespace
 
@@ -58,18 +60,17 @@ private slots:
     void untouchedLinesOfAnExistingFileSurviveByteForByte() {
         TempSettings ini;
         ini.write(crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
-                        "lastdir=/no/such/folder", "; comment inside", "Convtype=3",
-                        "unknown=1", "", "[Tail]", "x=y"}));
+                        "lastdir=/no/such/folder", "; comment inside", "Convtype=3", "unknown=1",
+                        "", "[Tail]", "x=y"}));
         app::frmMain window;
         window.load();
         QCOMPARE(window.convertPanel()->convType(), 3);
         window.close();
-        QCOMPARE(ini.read(),
-                 crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
-                       "lastdir=" + currentFolder(), "; comment inside", "Convtype=3",
-                       "unknown=1", "POSTOP=" + std::to_string(kCentredTopTwips),
-                       "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0", "ICONPATH=",
-                       "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
+        QCOMPARE(ini.read(), crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
+                                   "lastdir=" + currentFolder(), "; comment inside", "Convtype=3",
+                                   "unknown=1", "POSTOP=" + std::to_string(kCentredTopTwips),
+                                   "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0",
+                                   "ICONPATH=", "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
     }
 
     void clientSizeFollowsTheTab_data() {
@@ -92,8 +93,7 @@ private slots:
         QCOMPARE(window.size(), QSize(5295 / 15, heightTwips / 15));
         QCOMPARE(window.mainTabs()->geometry(), QRect(0, 0, 5295 / 15, heightTwips / 15));
         QVERIFY(window.panel(tab)->isVisible());
-        QCOMPARE(window.panel(tab)->geometry(),
-                 QRect(8, 24, 5055 / 15, (heightTwips - 480) / 15));
+        QCOMPARE(window.panel(tab)->geometry(), QRect(8, 24, 5055 / 15, (heightTwips - 480) / 15));
         for (int other = 0; other < 5; ++other) {
             QCOMPARE(window.panel(other)->isVisible(), other == tab);
         }
@@ -163,10 +163,14 @@ private slots:
     void positionOffTheScreenOrNotANumberIsCentred_data() {
         QTest::addColumn<QString>("top");
         QTest::addColumn<QString>("left");
-        QTest::newRow("left at screen width") << "100" << "12000";
-        QTest::newRow("top beyond screen height") << "12000" << "100";
-        QTest::newRow("not a number") << "abc" << "100";
-        QTest::newRow("left missing") << "100" << "";
+        QTest::newRow("left at screen width") << "100"
+                                              << "12000";
+        QTest::newRow("top beyond screen height") << "12000"
+                                                  << "100";
+        QTest::newRow("not a number") << "abc"
+                                      << "100";
+        QTest::newRow("left missing") << "100"
+                                      << "";
     }
     void positionOffTheScreenOrNotANumberIsCentred() {
         QFETCH(QString, top);
@@ -199,16 +203,19 @@ private slots:
     void otherWakuValuesLeaveTheWindowFree_data() {
         QTest::addColumn<QString>("waku");
         QTest::addColumn<QString>("written");
-        QTest::newRow("2") << "2" << "2";
-        QTest::newRow("0") << "0" << "0";
-        QTest::newRow("not a number") << "x" << "0";
+        QTest::newRow("2") << "2"
+                           << "2";
+        QTest::newRow("0") << "0"
+                           << "0";
+        QTest::newRow("not a number") << "x"
+                                      << "0";
     }
     void otherWakuValuesLeaveTheWindowFree() {
         QFETCH(QString, waku);
         QFETCH(QString, written);
         TempSettings ini;
-        ini.write(crlf({"[FORM]", "POSTOP=7500", "POSLEFT=1500", "LASTTAB=1",
-                        "WAKU=" + waku.toStdString()}));
+        ini.write(crlf(
+            {"[FORM]", "POSTOP=7500", "POSLEFT=1500", "LASTTAB=1", "WAKU=" + waku.toStdString()}));
         app::frmMain window;
         window.load();
         window.show();

@@ -31,7 +31,9 @@ std::optional<std::string> registryText(const char* key, const char* value) {
 }
 
 // A slot value as the panel stores it: the text and one NUL.
-std::string withNul(const std::string& text) { return text + '\0'; }
+std::string withNul(const std::string& text) {
+    return text + '\0';
+}
 
 } // namespace
 
@@ -165,7 +167,7 @@ private slots:
         QTest::mouseClick(f.button("cmdbSlot_0"), Qt::LeftButton);
         QCOMPARE(f.prompts.fileRequests.size(), std::size_t{2});
         // First opened where the box's file lies, with its name proposed ...
-        QCOMPARE(f.prompts.fileRequests[0].initialDirectory, f.local("") );
+        QCOMPARE(f.prompts.fileRequests[0].initialDirectory, f.local(""));
         QCOMPARE(f.prompts.fileRequests[0].fileName, QStringLiteral("good.MCD"));
         // ... then, after the rejection emptied the box, in the program's folder.
         QCOMPARE(f.prompts.fileRequests[1].initialDirectory, QApplication::applicationDirPath());

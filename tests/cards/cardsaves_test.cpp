@@ -22,8 +22,8 @@ TEST(ListCardSaves, SavesAppearInDirectoryOrderWithDecodedTitles) {
     std::string body = makeCardBody();
     addSave(body, 5, "\x83\x51\x81\x5B\x83\x80 2", 3); // ゲーム 2
     addSave(body, 2, "\xBB\xB0\xCC\xDE ONE", 1);       // ｻｰﾌﾞ ONE
-    addSave(body, 3, "continued", 1, 0x52);             // continuation block: never listed
-    addSave(body, 7, "no count", 0);                     // block count 0
+    addSave(body, 3, "continued", 1, 0x52);            // continuation block: never listed
+    addSave(body, 7, "no count", 0);                   // block count 0
     addSave(body, 9, "no sc", 2);
     body[9 * kBlockSize] = 'S';
     body[9 * kBlockSize + 1] = 'c';

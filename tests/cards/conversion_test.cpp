@@ -9,7 +9,9 @@ namespace {
 
 using namespace tobrel::testing;
 
-const Direction& direction(int index) { return directions[static_cast<std::size_t>(index)]; }
+const Direction& direction(int index) {
+    return directions[static_cast<std::size_t>(index)];
+}
 
 ConversionResult convert(const std::string& path, int index) {
     return convertCardFile(path, direction(index).kind, direction(index).targetExtension);
@@ -33,7 +35,8 @@ TEST(ConversionDirections, TableMatchesTheSixButtons) {
         EXPECT_EQ(directionFromName(std::to_string(i)), i);
         EXPECT_EQ(directionFromName(direction(i).cliName), i);
     }
-    EXPECT_EQ(direction(4).noSelectionMessage, "PSEmuProﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)を指定して下さい。");
+    EXPECT_EQ(direction(4).noSelectionMessage,
+              "PSEmuProﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)を指定して下さい。");
     EXPECT_EQ(directionFromName("6"), -1);
     EXPECT_EQ(directionFromName("VGS-BLEEM"), -1);
 }
@@ -132,9 +135,9 @@ TEST(ConvertCardFile, TrailingPartialUnitIsDropped) {
         int directionIndex;
         std::size_t expectedSize;
     } cases[] = {
-        {"S1.MEM", 127, 0, 0},    {"S2.MEM", 128, 0, 64},  {"S3.MEM", 200, 0, 128},
-        {"S4.MEM", 0, 0, 0},      {"S5.MCD", 63, 2, 64},   {"S6.MCD", 65, 2, 128},
-        {"S7.MCR", 130, 5, 128},  {"S8.MCR", 0, 4, 64},
+        {"S1.MEM", 127, 0, 0},   {"S2.MEM", 128, 0, 64}, {"S3.MEM", 200, 0, 128},
+        {"S4.MEM", 0, 0, 0},     {"S5.MCD", 63, 2, 64},  {"S6.MCD", 65, 2, 128},
+        {"S7.MCR", 130, 5, 128}, {"S8.MCR", 0, 4, 64},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -8,9 +8,12 @@ namespace tobrel::testing {
 namespace {
 
 TEST(CliUsage, BadUsageExitsTwoWithUsageText) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"convert"}, {"convert", "9", "x.MEM"}, {"saves"},
-             {"saves", "--bogus", "x"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                  {"frobnicate"},
+                                                                  {"convert"},
+                                                                  {"convert", "9", "x.MEM"},
+                                                                  {"saves"},
+                                                                  {"saves", "--bogus", "x"}}) {
         auto result = runCli(args);
         EXPECT_EQ(result.status, 2) << result.out;
         EXPECT_NE(result.out.find("usage:"), std::string::npos);

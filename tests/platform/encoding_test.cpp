@@ -22,19 +22,19 @@ TEST_P(Cp932Mapping, DecodesAndEncodesBothWays) {
     EXPECT_EQ(*encoded, m.cp932);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MicrosoftTable, Cp932Mapping,
-    ::testing::Values(Mapping{"WaveDash", "\x81\x60", "\uFF5E"},
-                      Mapping{"FullwidthReverseSolidus", "\x81\x5F", "\uFF3C"},
-                      Mapping{"CircledOne", "\x87\x40", "\u2460"},
-                      Mapping{"BackslashStays", "\x5C", "\\"},
-                      Mapping{"TildeStays", "\x7E", "~"},
-                      Mapping{"HalfWidthKatakana", "\xB6\xB0\xC4\xDE", "ｶｰﾄﾞ"},
-                      Mapping{"SoWithBackslashTrailByte", "\x83\x5C", "ソ"},
-                      Mapping{"Kanji", "\x95\xCF\x8A\xB7", "変換"},
-                      Mapping{"ControlBytesUntouched", std::string("\x1A\x1C\x7F\x00\x01", 5),
-                              std::string("\x1A\x1C\x7F\x00\x01", 5)}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(MicrosoftTable, Cp932Mapping,
+                         ::testing::Values(Mapping{"WaveDash", "\x81\x60", "\uFF5E"},
+                                           Mapping{"FullwidthReverseSolidus", "\x81\x5F", "\uFF3C"},
+                                           Mapping{"CircledOne", "\x87\x40", "\u2460"},
+                                           Mapping{"BackslashStays", "\x5C", "\\"},
+                                           Mapping{"TildeStays", "\x7E", "~"},
+                                           Mapping{"HalfWidthKatakana", "\xB6\xB0\xC4\xDE", "ｶｰﾄﾞ"},
+                                           Mapping{"SoWithBackslashTrailByte", "\x83\x5C", "ソ"},
+                                           Mapping{"Kanji", "\x95\xCF\x8A\xB7", "変換"},
+                                           Mapping{"ControlBytesUntouched",
+                                                   std::string("\x1A\x1C\x7F\x00\x01", 5),
+                                                   std::string("\x1A\x1C\x7F\x00\x01", 5)}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(Cp932Decode, InvalidAndTruncatedBytesBecomeReplacementCharacters) {
     // A lone lead byte at the end must not vanish nor read past the input.
@@ -48,7 +48,8 @@ TEST(Cp932Decode, LongTextCrossesInternalBufferBoundaries) {
     std::string input;
     std::string expected;
     for (int i = 0; i < 5000; ++i) {
-        input += "\x83\x4A" "a"; // カa
+        input += "\x83\x4A"
+                 "a"; // カa
         expected += "カa";
     }
     EXPECT_EQ(decodeCp932(input), expected);
@@ -57,7 +58,9 @@ TEST(Cp932Decode, LongTextCrossesInternalBufferBoundaries) {
 TEST(Cp932Encode, UnencodableTextIsReportedNotGuessed) {
     EXPECT_FALSE(encodeCp932("emoji \xF0\x9F\x98\x80").has_value());
     EXPECT_FALSE(encodeCp932("\xC3\x28").has_value()); // invalid UTF-8
-    EXPECT_EQ(encodeCp932Lossy("a\xF0\x9F\x98\x80" "b"), "a?b");
+    EXPECT_EQ(encodeCp932Lossy("a\xF0\x9F\x98\x80"
+                               "b"),
+              "a?b");
     EXPECT_EQ(encodeCp932Lossy("Ω"), "\x83\xB6");
 }
 

@@ -118,8 +118,8 @@ TEST(WineValueLines, ParseAndWriteBackAsWine) {
          sz(u"say \"hi\" C:\\dir\\ end\\"), ""},
         {"\"NoNulW\"=hex(1):70,00,71,00", kRegSz, bytes({0x70, 0, 0x71, 0}), ""},
         {"\"OddLen\"=hex(1):78,00,79,00,7a", kRegSz, bytes({0x78, 0, 0x79, 0, 0x7a}), ""},
-        {"\"SjisPath\"=\"C:\\\\\\x30ab\\x30fc\\x30c9\\\\\\xff76\\xff70\\xff84\\xff9e.mcd\"",
-         kRegSz, sz(u"C:\\カード\\ｶｰﾄﾞ.mcd"), ""},
+        {"\"SjisPath\"=\"C:\\\\\\x30ab\\x30fc\\x30c9\\\\\\xff76\\xff70\\xff84\\xff9e.mcd\"", kRegSz,
+         sz(u"C:\\カード\\ｶｰﾄﾞ.mcd"), ""},
         {"\"Q\"=hex(b):01,00,00,00,00,00,00,00", 0xb, bytes({1, 0, 0, 0, 0, 0, 0, 0}), ""},
         {"\"N\"=hex(0):", kRegNone, "", ""},
         // Hand-written forms Wine accepts and then writes its own way.

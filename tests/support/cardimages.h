@@ -44,6 +44,8 @@ inline std::string vgsHeaderBytes() {
                        cards::vgsHeader.size());
 }
 
-inline std::string makeVgsImage(const std::string& body) { return vgsHeaderBytes() + body; }
+inline std::string makeVgsImage(const std::string& body) {
+    return vgsHeaderBytes() + body;
+}
 
 } // namespace tobrel::testing

@@ -64,7 +64,9 @@ std::vector<std::string> listFolder(const std::filesystem::path& folder) {
     return names;
 }
 
-bool permissionsAreEnforced() { return ::geteuid() != 0; }
+bool permissionsAreEnforced() {
+    return ::geteuid() != 0;
+}
 
 } // namespace tobrel::testing
 
