@@ -48,6 +48,8 @@ std::string describeError(int errorNumber) {
         return "同じ名前のファイルがあります";
     case ENAMETOOLONG:
         return "パスが長すぎます";
+    case ENOTSUP:
+        return "通常のファイルではありません";
     case EIO:
         return "入出力エラーです";
     case EMFILE:
@@ -88,17 +90,25 @@ InputFile::~InputFile() {
 
 bool InputFile::open(const std::string& path) {
     close();
-    fd_ = ::open(toFsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe cannot hang the program in open().
+    fd_ = ::open(toFsPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         error_ = errno;
         return false;
     }
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd_, &info) != 0) {
+        error_ = errno;
         close();
-        error_ = EISDIR;
         return false;
     }
+    if (!S_ISREG(info.st_mode)) {
+        // Folders, pipes and devices hold no card image or list.
+        error_ = S_ISDIR(info.st_mode) ? EISDIR : ENOTSUP;
+        close();
+        return false;
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     return true;
 }
 

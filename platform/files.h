@@ -37,7 +37,8 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // False with errorNumber() set when the file cannot be opened for reading.
+    // False with errorNumber() set when the file cannot be opened for reading,
+    // also for anything but a regular file (EISDIR for a folder, ENOTSUP else).
     bool open(const std::string& path);
     // Reads up to size bytes; returns the count (0 at the end), or -1 on error.
     long long read(void* buffer, std::size_t size);

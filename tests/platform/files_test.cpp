@@ -2,6 +2,7 @@
 #include "tests/support/tempdir.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace tobrel::platform {
@@ -74,6 +75,17 @@ TEST(ReplaceFileAtomically, ReadOnlyFolderFailsAndChangesNothing) {
     EXPECT_FALSE(replaceFileAtomically(path, "lost?", &error));
     EXPECT_EQ(error, EACCES);
     EXPECT_EQ(readBytes(path), "kept");
+}
+
+TEST(InputFile, RefusesPipesAndDevicesWithoutBlocking) {
+    TempDir dir;
+    const auto fifo = dir.file("card.MEM");
+    ASSERT_EQ(::mkfifo(toFsPath(fifo).c_str(), 0600), 0);
+    InputFile file;
+    EXPECT_FALSE(file.open(fifo)); // would hang for ever in a blocking open
+    EXPECT_EQ(file.errorNumber(), ENOTSUP);
+    EXPECT_FALSE(file.open("/dev/null"));
+    EXPECT_EQ(describeError(ENOTSUP), "通常のファイルではありません");
 }
 
 TEST(ReadWholeFile, ReportsMissingAndFolderInputs) {
