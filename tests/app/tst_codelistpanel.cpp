@@ -127,8 +127,8 @@ private slots:
     void buttonsAreDisabledWhileAnExtractionRuns() {
         Fixture f;
         std::string big;
-        big.reserve(32u << 20);
-        while (big.size() < (32u << 20)) {
+        big.reserve(80u << 20);
+        while (big.size() < (80u << 20)) {
             big += "#SLPS-01234 Game\r\ncode 8001234 0001\r\n#SLUS-00001 Other\r\nx\r\n";
         }
         writeBytes(f.files.file("big.inf"), big);
