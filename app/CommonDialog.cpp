@@ -18,7 +18,7 @@ QString CommonDialog::toQtNameFilter(const QString& filter) {
 
 bool CommonDialog::showOpen() {
     lastError_ = 0;
-    OpenFileRequest request{dialogTitle, toQtNameFilter(filter), initDir, fileName};
+    OpenFileRequest request{dialogTitle, toQtNameFilter(filter), initDir, fileName, flags};
     auto chosen = UserPrompts::current().chooseOpenFile(owner_, request);
     if (!chosen) {
         lastError_ = kCancelErrorCode;

@@ -1,5 +1,7 @@
 #include "app/prompts.h"
 
+#include "app/CommonDialog.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -19,9 +21,11 @@ public:
     std::optional<QString> chooseOpenFile(QWidget* parent,
                                           const OpenFileRequest& request) override {
         QFileDialog dialog(parent, request.title, request.initialDirectory, request.nameFilter);
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setFileMode((request.flags & CommonDialog::kFlagFileMustExist)
+                               ? QFileDialog::ExistingFile
+                               : QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setOption(QFileDialog::ReadOnly, true);
+        dialog.setOption(QFileDialog::ReadOnly, (request.flags & CommonDialog::kFlagReadOnly) != 0);
         if (!request.fileName.isEmpty()) {
             dialog.selectFile(request.fileName);
         }

@@ -17,6 +17,7 @@ struct OpenFileRequest {
     QString nameFilter; // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"
     QString initialDirectory; // local path
     QString fileName;         // proposed name, may be empty
+    int flags = 0;            // CommonDialog's flags: must-exist checks, read-only box
 };
 
 class UserPrompts {

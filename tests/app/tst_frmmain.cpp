@@ -320,6 +320,7 @@ private slots:
                  QStringLiteral("ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ(*.EXE,*.CPL) (*.EXE *.CPL)"));
         QCOMPARE(prompts.fileRequests[0].initialDirectory, QStringLiteral("/opt/emu"));
         QCOMPARE(prompts.fileRequests[0].fileName, QStringLiteral("VGS.EXE"));
+        QCOMPARE(prompts.fileRequests[0].flags, 6145);
         QCOMPARE(dialog.fileName, QStringLiteral("/opt/emu/bin/VGS.EXE"));
         QCOMPARE(dialog.fileTitle, QStringLiteral("VGS.EXE"));
         QCOMPARE(dialog.lastError(), 0);

@@ -134,6 +134,7 @@ private slots:
                  QStringLiteral("bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"));
         QCOMPARE(f.prompts.fileRequests.at(0).initialDirectory, QApplication::applicationDirPath());
         QVERIFY(f.prompts.fileRequests.at(0).fileName.isEmpty());
+        QCOMPARE(f.prompts.fileRequests.at(0).flags, 6145);
 
         // The bleem! card in a VGS slot: wrong signature; then Cancel ends the loop.
         f.prompts.fileAnswers = {f.local("bleem.MCD"), std::nullopt};
