@@ -30,10 +30,6 @@ const cards::Direction& directionAt(int index) {
     return cards::directions[static_cast<std::size_t>(index)];
 }
 
-QString withTrailingSlash(const QString& folder) {
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 } // namespace
 
 ConvertPanel::ConvertPanel(QWidget* mainWindow)

@@ -25,11 +25,11 @@ bool isUserVolume(const QStorageInfo& volume) {
     return false;
 }
 
+} // namespace
+
 QString withTrailingSlash(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
-
-} // namespace
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     refreshDrives();

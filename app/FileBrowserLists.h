@@ -8,6 +8,9 @@
 
 namespace tobrel::app {
 
+// The folder with one "/" at its end, ready to take a file name.
+QString withTrailingSlash(const QString& folder);
+
 // The mounted volumes a user keeps card files on: the root and removable media.
 class DriveList : public QComboBox {
     Q_OBJECT

@@ -29,12 +29,9 @@ std::size_t startOfLastCharacters(std::string_view text, std::size_t count) {
     return pos;
 }
 
+// Both count on every system: stored paths may come from Windows.
 bool isSeparator(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == '/';
-#else
     return c == '/' || c == '\\';
-#endif
 }
 
 // Copies the source from `skip` onward in whole units, after the optional prefix.
