@@ -3,8 +3,8 @@
 #include "app/BusyGuard.h"
 #include "app/CommonDialog.h"
 #include "app/EventPump.h"
-#include "app/prompts.h"
-#include "app/twips.h"
+#include "app/UserPrompts.h"
+#include "app/Twips.h"
 #include "codelist/codelist.h"
 #include "settings/paths.h"
 

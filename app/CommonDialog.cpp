@@ -1,6 +1,6 @@
 #include "app/CommonDialog.h"
 
-#include "app/prompts.h"
+#include "app/UserPrompts.h"
 
 #include <QFileInfo>
 

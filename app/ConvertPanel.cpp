@@ -5,8 +5,8 @@
 #include "app/FileBrowserLists.h"
 #include "app/frmMemView.h"
 #include "app/modMemView.h"
-#include "app/prompts.h"
-#include "app/twips.h"
+#include "app/UserPrompts.h"
+#include "app/Twips.h"
 #include "cards/conversion.h"
 
 #include <QApplication>

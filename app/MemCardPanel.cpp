@@ -1,8 +1,8 @@
 #include "app/MemCardPanel.h"
 
 #include "app/CommonDialog.h"
-#include "app/prompts.h"
-#include "app/twips.h"
+#include "app/UserPrompts.h"
+#include "app/Twips.h"
 #include "emulator/card_slots.h"
 #include "settings/paths.h"
 

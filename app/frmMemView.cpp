@@ -1,9 +1,9 @@
 #include "app/frmMemView.h"
 
 #include "app/modMemView.h"
-#include "app/twips.h"
-#include "cards/cardformat.h"
-#include "cards/cardsaves.h"
+#include "app/Twips.h"
+#include "cards/card_format.h"
+#include "cards/card_saves.h"
 
 #include <QHeaderView>
 #include <QLabel>

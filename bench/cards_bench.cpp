@@ -2,8 +2,8 @@
 // with std::filesystem::copy_file, and the listing of one full card.
 // The ratio counters ("vs_copy") compare with the copy baseline of the same run.
 
-#include "cards/cardformat.h"
-#include "cards/cardsaves.h"
+#include "cards/card_format.h"
+#include "cards/card_saves.h"
 #include "cards/conversion.h"
 #include "platform/files.h"
 

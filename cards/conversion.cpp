@@ -1,6 +1,6 @@
 #include "cards/conversion.h"
 
-#include "cards/cardformat.h"
+#include "cards/card_format.h"
 #include "platform/files.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "cards/cardsaves.h"
+#include "cards/card_saves.h"
 #include "cards/conversion.h"
 #include "cli/commands.h"
 

@@ -1,6 +1,6 @@
 #include "emulator/card_slots.h"
 
-#include "cards/cardformat.h"
+#include "cards/card_format.h"
 #include "emulator/modCard_Key.h"
 #include "platform/files.h"
 #include "platform/wine_prefix.h"

@@ -1,4 +1,4 @@
-#include "encoding.h"
+#include "platform/encoding.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,7 +1,7 @@
-#include "profile_file.h"
+#include "platform/profile_file.h"
 
-#include "encoding.h"
-#include "files.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
 
 #include <cerrno>
 

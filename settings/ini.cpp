@@ -1,4 +1,4 @@
-#include "ini.h"
+#include "settings/ini.h"
 
 #include "platform/encoding.h"
 

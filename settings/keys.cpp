@@ -1,4 +1,4 @@
-#include "keys.h"
+#include "settings/keys.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "settings/paths.h"
 
 #include "platform/files.h"
 

@@ -4,9 +4,9 @@
 #include "app/CodeListPanel.h"
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
-#include "apptest.h"
-#include "tests/emulator/registry_env.h"
-#include "tests/support/cardimages.h"
+#include "tests/app/AppTest.h"
+#include "tests/support/registry_env.h"
+#include "tests/support/card_images.h"
 
 #include <QLineEdit>
 #include <QPushButton>

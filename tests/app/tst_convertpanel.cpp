@@ -6,8 +6,8 @@
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
 #include "app/frmMemView.h"
-#include "apptest.h"
-#include "tests/support/cardimages.h"
+#include "tests/app/AppTest.h"
+#include "tests/support/card_images.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

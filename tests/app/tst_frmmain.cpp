@@ -5,7 +5,7 @@
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
-#include "apptest.h"
+#include "tests/app/AppTest.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>

@@ -4,11 +4,11 @@
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
-#include "apptest.h"
+#include "tests/app/AppTest.h"
 #include "emulator/card_slots.h"
 #include "emulator/modCard_Key.h"
-#include "tests/emulator/registry_env.h"
-#include "tests/support/cardimages.h"
+#include "tests/support/registry_env.h"
+#include "tests/support/card_images.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // left by a crashed copy does not block the next start, and SIGTERM closes
 // the window with the settings saved.
 
-#include "apptest.h"
+#include "tests/app/AppTest.h"
 
 #include <QFile>
 #include <QProcess>

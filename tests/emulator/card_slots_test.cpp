@@ -3,9 +3,9 @@
 
 #include "emulator/card_slots.h"
 #include "emulator/modCard_Key.h"
-#include "tests/emulator/registry_env.h"
-#include "tests/support/cardimages.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/registry_env.h"
+#include "tests/support/card_images.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

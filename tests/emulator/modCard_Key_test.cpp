@@ -3,7 +3,7 @@
 
 #include "emulator/modCard_Key.h"
 #include "platform/wine_registry_text.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

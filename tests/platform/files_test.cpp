@@ -1,5 +1,5 @@
 #include "platform/files.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 #include <sys/stat.h>

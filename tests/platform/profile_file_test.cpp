@@ -1,6 +1,6 @@
 #include "platform/files.h"
 #include "platform/profile_file.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <cerrno>
 #include <chrono>

@@ -3,8 +3,8 @@
 
 #include "platform/registry_store.h"
 #include "platform/wine_prefix.h"
-#include "tests/emulator/registry_env.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/registry_env.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // hand edits, and edits that leave every other byte alone.
 
 #include "platform/wine_registry_text.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

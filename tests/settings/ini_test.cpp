@@ -1,7 +1,7 @@
 #include "platform/files.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

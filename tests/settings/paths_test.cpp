@@ -1,6 +1,6 @@
 #include "platform/files.h"
 #include "settings/paths.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

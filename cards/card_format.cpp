@@ -1,4 +1,4 @@
-#include "cards/cardformat.h"
+#include "cards/card_format.h"
 
 #include "platform/files.h"
 

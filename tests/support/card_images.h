@@ -1,7 +1,7 @@
 #pragma once
 // Builds card image bytes for tests.
 
-#include "cards/cardformat.h"
+#include "cards/card_format.h"
 
 #include <cstring>
 #include <string>

@@ -1,6 +1,6 @@
-#include "tests/cli/clirun.h"
-#include "tests/support/cardimages.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/card_images.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

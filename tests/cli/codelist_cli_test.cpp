@@ -1,5 +1,5 @@
-#include "tests/cli/clirun.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

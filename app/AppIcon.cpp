@@ -1,4 +1,4 @@
-#include "app/appicon.h"
+#include "app/AppIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "app/prompts.h"
+#include "app/UserPrompts.h"
 
 #include "app/CommonDialog.h"
 

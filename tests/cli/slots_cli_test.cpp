@@ -1,9 +1,9 @@
 // tobrel-cli slots: printing and setting the memory-card slots.
 
-#include "tests/cli/clirun.h"
-#include "tests/emulator/registry_env.h"
-#include "tests/support/cardimages.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/registry_env.h"
+#include "tests/support/card_images.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include "platform/files.h"
 

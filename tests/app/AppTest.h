@@ -2,10 +2,10 @@
 // Helpers for the window tests: prompts answered by the test, and a settings
 // file in a private folder.
 
-#include "app/prompts.h"
+#include "app/UserPrompts.h"
 #include "platform/files.h"
 #include "settings/ini.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/temp_dir.h"
 
 #include <QString>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "cards/cardsaves.h"
+#include "cards/card_saves.h"
 
-#include "cards/cardformat.h"
+#include "cards/card_format.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 

@@ -1,6 +1,6 @@
-#include "cards/cardformat.h"
-#include "tests/support/cardimages.h"
-#include "tests/support/tempdir.h"
+#include "cards/card_format.h"
+#include "tests/support/card_images.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
