@@ -2,7 +2,9 @@
 
 #include "app/BusyGuard.h"
 #include "app/EventPump.h"
-#include "app/FileBrowserLists.h"
+#include "app/DriveList.h"
+#include "app/FileList.h"
+#include "app/FolderList.h"
 #include "app/frmMemView.h"
 #include "app/modMemView.h"
 #include "app/UserPrompts.h"

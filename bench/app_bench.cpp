@@ -9,7 +9,9 @@
 
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
-#include "app/FileBrowserLists.h"
+#include "app/DriveList.h"
+#include "app/FileList.h"
+#include "app/FolderList.h"
 #include "app/frmMain.h"
 #include "app/UserPrompts.h"
 #include "cards/card_format.h"

@@ -2,7 +2,9 @@
 // Convert button, the log, the card contents viewer and the saved settings.
 
 #include "app/ConvertPanel.h"
-#include "app/FileBrowserLists.h"
+#include "app/DriveList.h"
+#include "app/FileList.h"
+#include "app/FolderList.h"
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
 #include "app/frmMemView.h"
