@@ -1,10 +1,12 @@
 #include "cards/conversion.h"
 
 #include "cards/card_format.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_set>
 
 namespace tobrel::cards {
 namespace {
@@ -29,10 +31,32 @@ std::size_t startOfLastCharacters(std::string_view text, std::size_t count) {
     return pos;
 }
 
-// Both count on every system: stored paths may come from Windows.
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
+std::string asciiUpper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
 }
+
+// The names in a folder, in capitals, to test output candidates against:
+// GAME.mcd takes GAME.MCD too, since emulators under Wine ignore letter case.
+class TakenNames {
+public:
+    explicit TakenNames(const std::string& folder) {
+        if (const auto entries = platform::listDirectory(folder)) {
+            for (const auto& entry : *entries) {
+                names_.insert(asciiUpper(entry.name));
+            }
+        }
+    }
+    bool contains(std::string_view name) const { return names_.contains(asciiUpper(name)); }
+
+private:
+    std::unordered_set<std::string> names_;
+};
 
 // Copies the source from `skip` onward in whole units, after the optional prefix.
 bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std::size_t skip,
@@ -84,11 +108,12 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
                                  std::string_view extension) {
     ConversionResult result;
 
-    // The name must hold at least ".EXT" after its folder, so that cutting the
-    // extension off can never reach into the folder part.
+    // The name must hold at least four characters after its folder, so that
+    // cutting ".EXT" off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
     std::size_t stemEnd = startOfLastCharacters(sourcePath, 4);
-    if (stemEnd == std::string::npos || stemEnd == 0 || isSeparator(sourcePath[stemEnd - 1]) ||
+    // A name of just ".EXT" is sound: it gives ".MCD", then "_000.MCD".
+    if (stemEnd == std::string::npos ||
         sourcePath.find_first_of("/\\", stemEnd) != std::string::npos) {
         result.error = "ファイル名に拡張子がありません";
         return result;
@@ -104,6 +129,9 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     platform::NewOutputFile output;
     const std::string plainName = sourcePath.substr(0, extensionStart) + std::string(extension);
     const std::string stem = sourcePath.substr(0, stemEnd);
+    // Exclusive creation still guards against a file that appears meanwhile.
+    const std::size_t folderEnd = sourcePath.find_last_of("/\\") + 1; // 0 without a folder
+    const TakenNames taken(folderEnd == 0 ? std::string(".") : sourcePath.substr(0, folderEnd));
     bool created = false;
     for (int n = -1; n <= 999 && !created; ++n) {
         std::string candidate = plainName;
@@ -111,7 +139,8 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
             char number[8];
             std::snprintf(number, sizeof number, "_%03d.", n);
             candidate = stem + number + std::string(extension);
-        } else if (platform::pathEntryExists(candidate)) {
+        }
+        if (taken.contains(std::string_view(candidate).substr(folderEnd))) {
             continue;
         }
         switch (output.create(candidate)) {
@@ -152,10 +181,12 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
 }
 
 std::string conversionLogLine(const std::string& sourcePath, const ConversionResult& result) {
+    // Paths are shown as text; a Shift-JIS name reads as such.
+    const std::string source = platform::nameForDisplay(sourcePath);
     if (result.ok) {
-        return sourcePath + "→" + result.outputPath + " 変換終了";
+        return source + "→" + platform::nameForDisplay(result.outputPath) + " 変換終了";
     }
-    return sourcePath + ": " + result.error;
+    return source + ": " + result.error;
 }
 
 } // namespace tobrel::cards
