@@ -27,11 +27,14 @@ frmMemView::frmMemView(QWidget* mainWindow)
     flxgrdMem->verticalHeader()->hide();
     flxgrdMem->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     flxgrdMem->horizontalHeader()->setStretchLastSection(false);
-    // Rows one text line high, so the header and all 15 save rows fit the
-    // window without scrolling.
+    // The header and all 15 save rows share the window's height, so every
+    // save shows without scrolling (and no scroll bar narrows the titles).
+    const int headerHeight = flxgrdMem->fontMetrics().height() + 4;
+    const int inner = height() - 2 * flxgrdMem->frameWidth();
+    flxgrdMem->horizontalHeader()->setFixedHeight(headerHeight);
     flxgrdMem->verticalHeader()->setMinimumSectionSize(1);
-    flxgrdMem->verticalHeader()->setDefaultSectionSize(flxgrdMem->fontMetrics().height() + 2);
-    flxgrdMem->horizontalHeader()->setFixedHeight(flxgrdMem->fontMetrics().height() + 6);
+    flxgrdMem->verticalHeader()->setDefaultSectionSize((inner - headerHeight) /
+                                                       cards::kSaveBlockCount);
     flxgrdMem->setColumnWidth(0, px(kDesignColumn0Twips));
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
 
