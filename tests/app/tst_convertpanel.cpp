@@ -457,6 +457,13 @@ private slots:
             QStringList({QStringLiteral("VGS→bleem!"),
                          shownFolder + "bad\uFFFD.MEM→" + shownFolder + "bad\uFFFD.MCD 変換終了",
                          shownFolder + "カード.MEM→" + shownFolder + "カード.MCD 変換終了"}));
+
+        // Saved as code page 932 text, the folder is found again by those bytes.
+        const QString saved = f.panel()->lastDir();
+        f.openCardFolder();
+        f.panel()->applyLastDir(saved);
+        QCOMPARE(f.dirIn()->path(), saved);
+        QCOMPARE(f.filIn()->count(), 2);
     }
 
     void closingTheWindowStopsAConversionAfterItsCurrentFile() {
