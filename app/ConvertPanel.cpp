@@ -242,19 +242,19 @@ void ConvertPanel::cmdConv_Click() {
             pending.clear();
         }
     };
-    try {
-        cards::runConversionJob(jobs, direction, [&](const std::string& line) {
-            pending << QString::fromStdString(line);
-            if (pump.due()) {
-                appendPending();
-                pump.run();
-                if (stopRequested_) {
-                    throw JobStopped{}; // between files: nothing is left half-written
-                }
+    for (const auto& source : jobs) {
+        auto result = cards::convertCardFile(source, direction.kind, direction.targetExtension);
+        // The log is text: a name in Shift-JIS bytes reads as such.
+        result.outputPath = platform::nameForDisplay(result.outputPath);
+        pending << QString::fromStdString(
+            cards::conversionLogLine(platform::nameForDisplay(source), result));
+        if (pump.due()) {
+            appendPending();
+            pump.run();
+            if (stopRequested_) {
+                return; // between files: nothing is left half-written
             }
-        });
-    } catch (const JobStopped&) {
-        return;
+        }
     }
     appendPending();
 }

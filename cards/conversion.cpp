@@ -1,7 +1,6 @@
 #include "cards/conversion.h"
 
 #include "cards/card_format.h"
-#include "platform/encoding.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -181,12 +180,10 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
 }
 
 std::string conversionLogLine(const std::string& sourcePath, const ConversionResult& result) {
-    // Paths are shown as text; a Shift-JIS name reads as such.
-    const std::string source = platform::nameForDisplay(sourcePath);
     if (result.ok) {
-        return source + "→" + platform::nameForDisplay(result.outputPath) + " 変換終了";
+        return sourcePath + "→" + result.outputPath + " 変換終了";
     }
-    return source + ": " + result.error;
+    return sourcePath + ": " + result.error;
 }
 
 } // namespace tobrel::cards

@@ -56,8 +56,7 @@ struct ConversionResult {
 ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
                                  std::string_view extension);
 
-// The log line for one file: "SOURCE→OUTPUT 変換終了", or "SOURCE: REASON";
-// paths whose names are not UTF-8 are shown decoded as code page 932.
+// The log line for one file: "SOURCE→OUTPUT 変換終了", or "SOURCE: REASON".
 std::string conversionLogLine(const std::string& sourcePath, const ConversionResult& result);
 
 // Runs the job over a list of paths in order, calling onLine with each log
