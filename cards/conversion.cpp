@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <unordered_set>
 
@@ -42,9 +43,18 @@ std::string asciiUpper(std::string_view text) {
 
 // The names in a folder, in capitals, to test output candidates against:
 // GAME.mcd takes GAME.MCD too, since emulators under Wine ignore letter case.
+// A job converts many files in one folder, so the names are kept while the
+// folder is unchanged but for the outputs written here.
 class TakenNames {
 public:
-    explicit TakenNames(const std::string& folder) {
+    void load(const std::string& folder) {
+        const auto stamp = platform::folderStamp(folder);
+        if (stamp && folder == folder_ && *stamp == stamp_) {
+            return;
+        }
+        folder_ = folder;
+        stamp_ = stamp.value_or(-1);
+        names_.clear();
         if (const auto entries = platform::listDirectory(folder)) {
             for (const auto& entry : *entries) {
                 names_.insert(asciiUpper(entry.name));
@@ -52,8 +62,15 @@ public:
         }
     }
     bool contains(std::string_view name) const { return names_.contains(asciiUpper(name)); }
+    // An output was created in the folder: keep the names current without listing again.
+    void add(std::string_view name) {
+        names_.insert(asciiUpper(name));
+        stamp_ = platform::folderStamp(folder_).value_or(-1);
+    }
 
 private:
+    std::string folder_;
+    std::int64_t stamp_ = -1;
     std::unordered_set<std::string> names_;
 };
 
@@ -130,7 +147,8 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     const std::string stem = sourcePath.substr(0, stemEnd);
     // Exclusive creation still guards against a file that appears meanwhile.
     const std::size_t folderEnd = sourcePath.find_last_of("/\\") + 1; // 0 without a folder
-    const TakenNames taken(folderEnd == 0 ? std::string(".") : sourcePath.substr(0, folderEnd));
+    thread_local TakenNames taken;
+    taken.load(folderEnd == 0 ? std::string(".") : sourcePath.substr(0, folderEnd));
     bool created = false;
     for (int n = -1; n <= 999 && !created; ++n) {
         std::string candidate = plainName;
@@ -144,6 +162,7 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
         }
         switch (output.create(candidate)) {
         case platform::NewOutputFile::CreateResult::Created:
+            taken.add(std::string_view(candidate).substr(folderEnd));
             result.outputPath = candidate;
             created = true;
             break;
