@@ -78,9 +78,11 @@ void FolderList::fill() {
     stale_ = false;
     const std::string folder = localPath_;
     std::vector<std::string> children;
+    const std::string prefix = folder == "/" ? folder : folder + '/';
     if (const auto entries = platform::listDirectory(folder)) {
         for (const auto& entry : *entries) {
-            if (entry.isDirectory) {
+            // Only folders that can be opened, so activating one always works.
+            if (entry.isDirectory && platform::isOpenableFolder(prefix + entry.name)) {
                 children.push_back(entry.name);
             }
         }
@@ -115,7 +117,6 @@ void FolderList::fill() {
         current = addEntry(shown(part), accumulated, depth++);
         start = end + 1;
     }
-    const std::string prefix = folder == "/" ? folder : folder + '/';
     for (const auto& child : children) {
         addEntry(shown(child), prefix + child, depth);
     }
