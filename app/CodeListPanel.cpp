@@ -17,6 +17,10 @@
 namespace tobrel::app {
 namespace {
 
+// Thrown out of the filter's yield hook when the main window closed meanwhile:
+// the filter then drops its temporary file and nothing more is shown.
+struct JobStopped {};
+
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }

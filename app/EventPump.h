@@ -8,10 +8,6 @@
 
 namespace tobrel::app {
 
-// Thrown out of a long loop's event processing when the main window closed
-// meanwhile: the job stops after its current step and reports nothing.
-struct JobStopped {};
-
 class EventPump {
 public:
     static constexpr qint64 kIntervalMs = 15;
