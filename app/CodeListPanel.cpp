@@ -3,9 +3,10 @@
 #include "app/BusyGuard.h"
 #include "app/CommonDialog.h"
 #include "app/EventPump.h"
-#include "app/UserPrompts.h"
 #include "app/Twips.h"
+#include "app/UserPrompts.h"
 #include "codelist/codelist.h"
+#include "platform/encoding.h"
 #include "settings/paths.h"
 
 #include <QApplication>
@@ -15,6 +16,10 @@
 
 namespace tobrel::app {
 namespace {
+
+// Thrown out of the filter's yield hook when the main window closed meanwhile:
+// the filter then drops its temporary file and nothing more is shown.
+struct JobStopped {};
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -49,7 +54,7 @@ CodeListPanel::CodeListPanel(QWidget* mainWindow, CommonDialog& dialog)
 
 void CodeListPanel::applyCodePath(const QString& path) {
     txtCodeList->setText(path);
-    if (!path.isEmpty() && !settings::fileExistsForSettings(path.toStdString())) {
+    if (!path.isEmpty() && !settings::fileExistsForSettings(CommonDialog::localBytesOf(path))) {
         txtCodeList->clear();
     }
 }
@@ -68,17 +73,17 @@ void CodeListPanel::cmdCodeList_Click() {
         dlgCmmn_.fileName.clear();
     } else {
         dlgCmmn_.initDir = fromUtf8(settings::directoryOf(box.toStdString()));
-        // The name the dialog already holds wins, even one chosen on another panel.
-        dlgCmmn_.fileName =
-            dlgCmmn_.fileName.isEmpty()
-                ? fromUtf8(settings::fileNameOf(box.toStdString()))
-                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.trimmed().toStdString()));
+        // The name of the file last chosen in the dialog wins, even on another
+        // panel; a name another panel only proposed (then cancelled) does not.
+        dlgCmmn_.fileName = dlgCmmn_.fileTitle.isEmpty()
+                                ? fromUtf8(settings::fileNameOf(box.toStdString()))
+                                : dlgCmmn_.fileTitle;
     }
     if (!dlgCmmn_.showOpen()) {
         txtCodeList->clear();
         return;
     }
-    txtCodeList->setText(dlgCmmn_.fileName.trimmed());
+    txtCodeList->setText(QString::fromStdString(platform::nameForDisplay(dlgCmmn_.localPath)));
 }
 
 void CodeListPanel::cmdDrip_Click() {
@@ -87,12 +92,21 @@ void CodeListPanel::cmdDrip_Click() {
     }
     // Two extractions must never write the same output at once.
     codelist::ExtractionResult result;
-    {
+    stopRequested_ = false;
+    try {
         BusyGuard guard(extracting_, {cmdDrip, cmdCodeList});
         guard.showWaitCursor();
         result = codelist::extractJapaneseSections(
-            txtCodeList->text().toStdString(), [] { QCoreApplication::processEvents(); },
+            CommonDialog::localBytesOf(txtCodeList->text()),
+            [this] {
+                QCoreApplication::processEvents();
+                if (stopRequested_) {
+                    throw JobStopped{}; // the filter drops its temporary file
+                }
+            },
             std::chrono::milliseconds(EventPump::kIntervalMs));
+    } catch (const JobStopped&) {
+        return;
     }
     if (!result.ok) {
         showErrorMessage(mainWindow_, fromUtf8(result.error));

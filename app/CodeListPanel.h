@@ -25,6 +25,9 @@ public:
     void cmdDrip_Click();
 
     bool isExtracting() const { return extracting_; }
+    // The main window is closing: a running extraction stops, leaving an
+    // existing output as it was, and shows no message.
+    void stopJob() { stopRequested_ = true; }
     QPushButton* closeButton() const { return cmdCodeListClose; }
 
 private:
@@ -36,6 +39,7 @@ private:
     QPushButton* cmdDrip;
     QPushButton* cmdCodeListClose;
     bool extracting_ = false;
+    bool stopRequested_ = false;
 };
 
 } // namespace tobrel::app

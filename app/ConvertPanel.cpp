@@ -1,15 +1,17 @@
 #include "app/ConvertPanel.h"
 
 #include "app/BusyGuard.h"
-#include "app/EventPump.h"
 #include "app/DriveList.h"
+#include "app/EventPump.h"
 #include "app/FileList.h"
 #include "app/FolderList.h"
+#include "app/Twips.h"
+#include "app/UserPrompts.h"
 #include "app/frmMemView.h"
 #include "app/modMemView.h"
-#include "app/UserPrompts.h"
-#include "app/Twips.h"
 #include "cards/conversion.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -71,7 +73,22 @@ ConvertPanel::ConvertPanel(QWidget* mainWindow)
         optSelGroup->addButton(button, i);
         optSel[static_cast<std::size_t>(i)] = button;
     }
-    connect(optSelGroup, &QButtonGroup::idClicked, this, &ConvertPanel::optSel_Click);
+    // The handler runs when a button becomes checked, whatever checked it
+    // (mouse, keyboard, a screen reader's toggle), and when the checked button
+    // is clicked again, which clears the log back to its caption.
+    connect(optSelGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) {
+            optSel_Click(id);
+        }
+    });
+    connect(optSelGroup, &QButtonGroup::idPressed, this,
+            [this](int id) { pressedWasChecked_ = optSelGroup->button(id)->isChecked(); });
+    connect(optSelGroup, &QButtonGroup::idClicked, this, [this](int id) {
+        if (pressedWasChecked_) {
+            pressedWasChecked_ = false;
+            optSel_Click(id);
+        }
+    });
     connect(tabConvert, &QTabBar::currentChanged, this, &ConvertPanel::tabConvert_Click);
 
     fraIn->setObjectName(QStringLiteral("fraIn"));
@@ -150,7 +167,7 @@ void ConvertPanel::drvIn_Change() {
 }
 
 void ConvertPanel::dirIn_Change() {
-    filIn->setPath(dirIn->path());
+    filIn->setPath(dirIn->localPath());
 }
 
 void ConvertPanel::filIn_Click() {
@@ -159,11 +176,11 @@ void ConvertPanel::filIn_Click() {
     modMemView::strViewPath.clear();
     for (int row = 0; row < filIn->count(); ++row) {
         if (filIn->item(row)->isSelected()) {
-            modMemView::strViewPath = withTrailingSlash(dirIn->path()) + filIn->item(row)->text();
+            modMemView::strViewPath = localFolderPrefix() + FileList::localName(filIn->item(row));
             break;
         }
     }
-    if (modMemView::strViewPath.isEmpty()) {
+    if (modMemView::strViewPath.empty()) {
         return;
     }
     closeViewer();
@@ -190,15 +207,20 @@ void ConvertPanel::cmdConv_Click() {
     BusyGuard guard(converting_, {cmdConv, drvIn, dirIn, filIn, optSel[0], optSel[1], optSel[2],
                                   optSel[3], optSel[4], optSel[5]});
     EventPump pump;
+    stopRequested_ = false;
 
     filIn->ensureListed();
-    const QString folder = withTrailingSlash(dirIn->path());
+    // The names as the file system holds them, whatever they look like.
+    const std::string folder = localFolderPrefix();
     std::vector<std::string> jobs;
     for (int row = 0; row < filIn->count(); ++row) {
         if (filIn->item(row)->isSelected()) {
-            jobs.push_back((folder + filIn->item(row)->text()).toStdString());
+            jobs.push_back(folder + FileList::localName(filIn->item(row)));
         }
         pump();
+        if (stopRequested_) {
+            return;
+        }
     }
 
     const int index = std::max(convType(), 0);
@@ -220,23 +242,42 @@ void ConvertPanel::cmdConv_Click() {
             pending.clear();
         }
     };
-    cards::runConversionJob(jobs, direction, [&](const std::string& line) {
-        pending << QString::fromStdString(line);
+    for (const auto& source : jobs) {
+        auto result = cards::convertCardFile(source, direction.kind, direction.targetExtension);
+        // The log is text: a name in Shift-JIS bytes reads as such.
+        result.outputPath = platform::nameForDisplay(result.outputPath);
+        pending << QString::fromStdString(
+            cards::conversionLogLine(platform::nameForDisplay(source), result));
         if (pump.due()) {
             appendPending();
             pump.run();
+            if (stopRequested_) {
+                return; // between files: nothing is left half-written
+            }
         }
-    });
+    }
     appendPending();
 }
 
 void ConvertPanel::applyLastDir(const QString& lastDir) {
     const QFileInfo info(lastDir);
-    if (lastDir.isEmpty() || !info.isDir() || !info.isReadable()) {
-        return; // the lists keep their start-up folder
+    if (!lastDir.isEmpty() && info.isDir() && info.isReadable()) {
+        drvIn->setDriveOf(lastDir);
+        dirIn->setPath(lastDir);
+        return;
     }
-    drvIn->setDriveOf(lastDir);
-    dirIn->setPath(lastDir);
+    // The settings file holds code page 932: a folder named in Shift-JIS
+    // bytes comes back as their decoded text.
+    const auto local = platform::encodeCp932(lastDir.toStdString());
+    if (local && local->starts_with('/') && platform::isOpenableFolder(*local)) {
+        drvIn->setDriveOf(lastDir);
+        dirIn->setLocalPath(*local);
+    } // otherwise the lists keep their start-up folder
+}
+
+std::string ConvertPanel::localFolderPrefix() const {
+    const std::string& folder = dirIn->localPath();
+    return folder.ends_with('/') ? folder : folder + '/';
 }
 
 void ConvertPanel::applyConvType(int index) {
@@ -245,8 +286,11 @@ void ConvertPanel::applyConvType(int index) {
     }
     tabConvert->setCurrentIndex(index / 2);
     tabConvert_Click(index / 2);
-    optSel[static_cast<std::size_t>(index)]->setChecked(true);
-    optSel_Click(index);
+    {
+        const QSignalBlocker quiet(optSel[static_cast<std::size_t>(index)]);
+        optSel[static_cast<std::size_t>(index)]->setChecked(true);
+    }
+    optSel_Click(index); // once, also when the button was already checked
 }
 
 QString ConvertPanel::lastDir() const {

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QPointer>
 #include <array>
+#include <string>
 
 class QButtonGroup;
 class QGroupBox;
@@ -47,10 +48,16 @@ public:
     void closeViewer();
     frmMemView* viewer() const { return memView_; }
     bool isConverting() const { return converting_; }
+    // The main window is closing: a running job stops after the file it is on
+    // (every file is written whole or not at all) and shows nothing more.
+    void stopJob() { stopRequested_ = true; }
 
     QPushButton* closeButton() const { return cmdClose; }
 
 private:
+    // The folder list's folder in the file system's own bytes, ending in "/".
+    std::string localFolderPrefix() const;
+
     QWidget* mainWindow_;
     QGroupBox* fraSel;
     QTabBar* tabConvert;
@@ -67,6 +74,8 @@ private:
 
     QPointer<frmMemView> memView_;
     bool converting_ = false;
+    bool stopRequested_ = false;
+    bool pressedWasChecked_ = false; // the direction button being clicked was already checked
 };
 
 } // namespace tobrel::app

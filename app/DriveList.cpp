@@ -30,7 +30,10 @@ QString withTrailingSlash(const QString& folder) {
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     refreshDrives();
-    connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(drive()); });
+    // Only a change of drive moves the folder list: choosing the selected drive
+    // again keeps it where it is. Programmatic selections block the signal.
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this](int) { emit driveChanged(drive()); });
 }
 
 void DriveList::refreshDrives() {

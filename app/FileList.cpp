@@ -1,9 +1,11 @@
 #include "app/FileList.h"
 
+#include "platform/encoding.h"
+#include "platform/files.h"
+
 #include <QCollator>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
+#include <QRegularExpression>
 
 namespace tobrel::app {
 
@@ -13,7 +15,7 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { emit clicked(); });
 }
 
-void FileList::setPath(const QString& folder) {
+void FileList::setPath(const std::string& folder) {
     path_ = folder;
     refresh();
 }
@@ -45,17 +47,39 @@ void FileList::showEvent(QShowEvent* event) {
 void FileList::list() {
     stale_ = false;
     clear();
-    if (path_.isEmpty()) {
+    if (path_.empty()) {
         return;
     }
-    // QDir matches wildcards without regard to letter case unless told otherwise.
-    QDir dir(path_, pattern_, QDir::NoSort, QDir::Files);
-    QStringList names = dir.entryList();
+    const auto entries = platform::listDirectory(path_);
+    if (!entries) {
+        return;
+    }
+    // Wildcards match without regard to letter case, as on Windows.
+    const QRegularExpression matcher(QRegularExpression::wildcardToRegularExpression(pattern_),
+                                     QRegularExpression::CaseInsensitiveOption);
+    std::vector<std::pair<QString, std::string>> files; // shown name, own name
+    for (const auto& entry : *entries) {
+        if (!entry.isRegularFile) {
+            continue;
+        }
+        QString shown = QString::fromStdString(platform::nameForDisplay(entry.name));
+        if (matcher.match(shown).hasMatch()) {
+            files.emplace_back(std::move(shown), entry.name);
+        }
+    }
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(), collator);
-    addItems(names);
+    std::sort(files.begin(), files.end(),
+              [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    for (const auto& [shown, own] : files) {
+        auto* item = new QListWidgetItem(shown, this);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(own));
+    }
+}
+
+std::string FileList::localName(const QListWidgetItem* item) {
+    return item->data(Qt::UserRole).toByteArray().toStdString();
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {

@@ -1,8 +1,10 @@
 #pragma once
 // filIn's kind: the files of a folder that match a pattern, without regard
-// to letter case, as on Windows.
+// to letter case, as on Windows. Names that are not UTF-8 are listed too,
+// shown decoded as code page 932.
 
 #include <QListWidget>
+#include <string>
 
 namespace tobrel::app {
 
@@ -12,9 +14,12 @@ class FileList : public QListWidget {
 public:
     explicit FileList(QWidget* parent = nullptr);
 
-    QString path() const { return path_; }
+    // The folder, in the file system's own bytes.
+    const std::string& path() const { return path_; }
     QString pattern() const { return pattern_; }
-    void setPath(const QString& folder);
+    void setPath(const std::string& folder);
+    // The file system's own name of an item (its text is that name as shown).
+    static std::string localName(const QListWidgetItem* item);
     void setPattern(const QString& pattern);
     // Lists the folder again. While the list is hidden this waits until it is
     // shown or ensureListed() is called, so start-up lists each folder once.
@@ -32,7 +37,7 @@ protected:
 
 private:
     void list();
-    QString path_;
+    std::string path_;
     bool stale_ = false;
     QString pattern_ = QStringLiteral("*.*");
 };

@@ -1,12 +1,21 @@
 #include "app/FolderList.h"
 
 #include "app/DriveList.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 
 namespace tobrel::app {
+namespace {
+
+QString shown(const std::string& bytes) {
+    return QString::fromStdString(platform::nameForDisplay(bytes));
+}
+
+} // namespace
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true); // one line each: no size hint per item
@@ -15,13 +24,38 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
 }
 
 bool FolderList::setPath(const QString& folder) {
-    const QFileInfo info(folder);
-    if (folder.isEmpty() || !info.isDir() || !info.isReadable() || !info.isExecutable()) {
+    if (folder.isEmpty()) {
         return false;
     }
-    const QString cleanPath = QDir::cleanPath(info.absoluteFilePath());
-    const bool changed = cleanPath != path_;
-    path_ = cleanPath;
+    return setLocalPath(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()).toStdString());
+}
+
+bool FolderList::setLocalPath(const std::string& folder) {
+    if (!platform::isOpenableFolder(folder)) {
+        return false;
+    }
+    // Cleaned by hand: Qt would decode names that are not UTF-8 lossily.
+    std::string clean;
+    for (std::size_t start = 0; start < folder.size();) {
+        std::size_t end = folder.find('/', start);
+        if (end == std::string::npos) {
+            end = folder.size();
+        }
+        const std::string part = folder.substr(start, end - start);
+        if (part == "..") {
+            clean.erase(clean.empty() ? 0 : clean.rfind('/'));
+        } else if (!part.empty() && part != ".") {
+            clean += '/';
+            clean += part;
+        }
+        start = end + 1;
+    }
+    if (clean.empty()) {
+        clean.push_back('/'); // the root
+    }
+    const bool changed = clean != localPath_;
+    localPath_ = clean;
+    path_ = shown(clean);
     if (isVisible()) {
         fill();
     } else {
@@ -42,36 +76,57 @@ void FolderList::showEvent(QShowEvent* event) {
 
 void FolderList::fill() {
     stale_ = false;
-    const QString cleanPath = path_;
-    const QStringList children =
-        QDir(cleanPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
+    const std::string folder = localPath_;
+    std::vector<std::string> children;
+    const std::string prefix = folder == "/" ? folder : folder + '/';
+    if (const auto entries = platform::listDirectory(folder)) {
+        for (const auto& entry : *entries) {
+            // Only folders that can be opened, so activating one always works.
+            if (entry.isDirectory && platform::isOpenableFolder(prefix + entry.name)) {
+                children.push_back(entry.name);
+            }
+        }
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(children.begin(), children.end(), [&](const std::string& a, const std::string& b) {
+        return collator.compare(shown(a), shown(b)) < 0;
+    });
 
     clear();
     // Ancestors from the root down to the current folder, then its subfolders.
-    QStringList parts = cleanPath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString accumulated = QStringLiteral("/");
-    auto addEntry = [this](const QString& text, const QString& target, int depth) {
+    auto addEntry = [this](const QString& text, const std::string& target, int depth) {
         auto* item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + text, this);
-        item->setData(Qt::UserRole, target);
-        item->setToolTip(target);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(target));
+        item->setToolTip(shown(target));
         return item;
     };
+    std::string accumulated = "/";
     QListWidgetItem* current = addEntry(QStringLiteral("/"), accumulated, 0);
     int depth = 1;
-    for (const auto& part : parts) {
-        accumulated = withTrailingSlash(accumulated) + part;
-        current = addEntry(part, accumulated, depth++);
+    for (std::size_t start = 1; start < folder.size();) {
+        std::size_t end = folder.find('/', start);
+        if (end == std::string::npos) {
+            end = folder.size();
+        }
+        const std::string part = folder.substr(start, end - start);
+        if (accumulated != "/") {
+            accumulated += '/';
+        }
+        accumulated += part;
+        current = addEntry(shown(part), accumulated, depth++);
+        start = end + 1;
     }
     for (const auto& child : children) {
-        addEntry(child, withTrailingSlash(cleanPath) + child, depth);
+        addEntry(shown(child), prefix + child, depth);
     }
     setCurrentItem(current);
 }
 
 void FolderList::onActivated(QListWidgetItem* item) {
-    const QString target = item->data(Qt::UserRole).toString();
-    if (target != path_) {
-        setPath(target);
+    const std::string target = item->data(Qt::UserRole).toByteArray().toStdString();
+    if (target != localPath_) {
+        setLocalPath(target);
     }
 }
 

@@ -1,9 +1,11 @@
 #include "app/MemCardPanel.h"
 
 #include "app/CommonDialog.h"
-#include "app/UserPrompts.h"
+#include "app/RegistryWriteError.h"
 #include "app/Twips.h"
+#include "app/UserPrompts.h"
 #include "emulator/card_slots.h"
+#include "platform/encoding.h"
 #include "settings/paths.h"
 
 #include <QApplication>
@@ -77,6 +79,13 @@ MemCardPanel::MemCardPanel(QWidget* mainWindow, CommonDialog& dialog)
         connect(cmdVSlot[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { cmdVSlot_Click(i); });
     }
+    // Tab follows reading order: the slot rows top to bottom, then the buttons.
+    const std::initializer_list<QWidget*> readingOrder = {
+        txtbSlot[0], cmdbSlot[0], txtbSlot[1], cmdbSlot[1], txtVSlot[0], cmdVSlot[0],
+        txtVSlot[1], cmdVSlot[1], cmdMemGet,   cmdMemApply, cmdMemClose};
+    for (auto it = readingOrder.begin(); it + 1 != readingOrder.end(); ++it) {
+        setTabOrder(*it, *(it + 1));
+    }
     connect(cmdMemGet, &QPushButton::clicked, this, &MemCardPanel::cmdMemGet_Click);
     connect(cmdMemApply, &QPushButton::clicked, this, &MemCardPanel::cmdMemApply_Click);
 }
@@ -118,7 +127,34 @@ void MemCardPanel::readCardSlots() {
 }
 
 void MemCardPanel::cmdMemApply_Click() {
-    emulator::applyCardSlots(boxPaths()); // silent either way
+    // Silent on success. On Linux the store refuses writes while Wine runs for
+    // the prefix, so a refusal is said, or the user would think the cards changed.
+    const auto paths = boxPaths();
+    QStringList notForEmulator;
+    QStringList refused;
+    for (auto which : kEmulators) {
+        const auto& info = emulator::slotInfo(which);
+        for (int i = 0; i < emulator::kSlotsPerEmulator; ++i) {
+            const std::string& path = paths.of(which, i);
+            if (emulator::writeCardSlot(platform::systemRegistry(), which, i, path)) {
+                continue;
+            }
+            const QString value = QStringLiteral("%1 Slot%2 (%3): %4")
+                                      .arg(qText(info.frameCaption))
+                                      .arg(i + 1)
+                                      .arg(qText(info.valueNames[static_cast<std::size_t>(i)]))
+                                      .arg(QString::fromStdString(path));
+            (platform::fitsCp932(path) ? refused : notForEmulator) << value;
+        }
+    }
+    if (!notForEmulator.isEmpty()) {
+        showErrorMessage(mainWindow_, qText(emulator::kPathNotForEmulator) +
+                                          QStringLiteral("\n\n書き込まれなかった値:\n") +
+                                          notForEmulator.join(QLatin1Char('\n')));
+    }
+    if (!refused.isEmpty()) {
+        showRegistryWriteError(mainWindow_, refused);
+    }
 }
 
 void MemCardPanel::chooseCard(Emulator which, int index) {
@@ -145,8 +181,7 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
             box->clear(); // Cancel is how a card is taken out of a slot
             return;
         }
-        const auto choice =
-            emulator::chooseCardForSlot(which, location, dlgCmmn_.fileName.toStdString());
+        const auto choice = emulator::chooseCardForSlot(which, location, dlgCmmn_.localPath);
         if (choice.accepted) {
             box->setText(QString::fromStdString(choice.slotText));
             return;

@@ -26,6 +26,8 @@ public:
                                : QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setOption(QFileDialog::ReadOnly, (request.flags & CommonDialog::kFlagReadOnly) != 0);
+        // The description already names its patterns: "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD)".
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         if (!request.fileName.isEmpty()) {
             dialog.selectFile(request.fileName);
         }

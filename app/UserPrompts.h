@@ -14,7 +14,9 @@ enum class MessageIcon { Warning, Information };
 // What a caller asks of an open-file dialog.
 struct OpenFileRequest {
     QString title;
-    QString nameFilter; // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"
+    // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"; the dialog shows only
+    // the description before the last parentheses.
+    QString nameFilter;
     QString initialDirectory; // local path
     QString fileName;         // proposed name, may be empty
     int flags = 0;            // CommonDialog's flags: must-exist checks, read-only box

@@ -1,12 +1,12 @@
 #include "app/frmMain.h"
 
+#include "app/AppIcon.h"
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
-#include "app/AppIcon.h"
-#include "app/modMain.h"
 #include "app/Twips.h"
+#include "app/modMain.h"
 #include "platform/files.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
@@ -186,6 +186,9 @@ void frmMain::queryUnload() {
 
 void frmMain::unload() {
     unloaded_ = true;
+    // A job running in a nested event loop stops cleanly once this returns.
+    fraConvert->stopJob();
+    fraCodeList->stopJob();
     IniWriteBatch writer;
     writeSetting(writer, kKeyLastDir, fraConvert->lastDir());
     const QPoint position = positionTwips();

@@ -1,12 +1,13 @@
 #include "app/frmMemView.h"
 
-#include "app/modMemView.h"
 #include "app/Twips.h"
+#include "app/modMemView.h"
 #include "cards/card_format.h"
 #include "cards/card_saves.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -26,6 +27,14 @@ frmMemView::frmMemView(QWidget* mainWindow)
     flxgrdMem->verticalHeader()->hide();
     flxgrdMem->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     flxgrdMem->horizontalHeader()->setStretchLastSection(false);
+    // The header and all 15 save rows share the window's height, so every
+    // save shows without scrolling (and no scroll bar narrows the titles).
+    const int headerHeight = flxgrdMem->fontMetrics().height() + 4;
+    const int inner = height() - 2 * flxgrdMem->frameWidth();
+    flxgrdMem->horizontalHeader()->setFixedHeight(headerHeight);
+    flxgrdMem->verticalHeader()->setMinimumSectionSize(1);
+    flxgrdMem->verticalHeader()->setDefaultSectionSize((inner - headerHeight) /
+                                                       cards::kSaveBlockCount);
     flxgrdMem->setColumnWidth(0, px(kDesignColumn0Twips));
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
 
@@ -52,8 +61,7 @@ QString frmMemView::note() const {
 }
 
 void frmMemView::listCardSaves() {
-    const auto saves =
-        cards::listCardSaves(modMemView::strViewPath.toStdString(), modMemView::blnViewVgs);
+    const auto saves = cards::listCardSaves(modMemView::strViewPath, modMemView::blnViewVgs);
     flxgrdMem->setHorizontalHeaderLabels({QStringLiteral("ﾀｲﾄﾙ"), QStringLiteral("ﾌﾞﾛｯｸ数")});
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
     if (!saves.readable) {
@@ -72,6 +80,10 @@ void frmMemView::listCardSaves() {
         ++row;
     }
     flxgrdMem->setCurrentCell(0, 1);
+    // Making the cell current scrolls it into a view that is not laid out yet;
+    // the window opens showing the grid from its first column.
+    flxgrdMem->horizontalScrollBar()->setValue(0);
+    flxgrdMem->verticalScrollBar()->setValue(0);
 }
 
 } // namespace tobrel::app

@@ -4,7 +4,9 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <unordered_set>
 
 namespace tobrel::cards {
 namespace {
@@ -29,10 +31,48 @@ std::size_t startOfLastCharacters(std::string_view text, std::size_t count) {
     return pos;
 }
 
-// Both count on every system: stored paths may come from Windows.
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
+std::string asciiUpper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
 }
+
+// The names in a folder, in capitals, to test output candidates against:
+// GAME.mcd takes GAME.MCD too, since emulators under Wine ignore letter case.
+// A job converts many files in one folder, so the names are kept while the
+// folder is unchanged but for the outputs written here.
+class TakenNames {
+public:
+    void load(const std::string& folder) {
+        const auto stamp = platform::folderStamp(folder);
+        if (stamp && folder == folder_ && *stamp == stamp_) {
+            return;
+        }
+        folder_ = folder;
+        stamp_ = stamp.value_or(-1);
+        names_.clear();
+        if (const auto entries = platform::listDirectory(folder)) {
+            for (const auto& entry : *entries) {
+                names_.insert(asciiUpper(entry.name));
+            }
+        }
+    }
+    bool contains(std::string_view name) const { return names_.contains(asciiUpper(name)); }
+    // An output was created in the folder: keep the names current without listing again.
+    void add(std::string_view name) {
+        names_.insert(asciiUpper(name));
+        stamp_ = platform::folderStamp(folder_).value_or(-1);
+    }
+
+private:
+    std::string folder_;
+    std::int64_t stamp_ = -1;
+    std::unordered_set<std::string> names_;
+};
 
 // Copies the source from `skip` onward in whole units, after the optional prefix.
 bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std::size_t skip,
@@ -84,11 +124,12 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
                                  std::string_view extension) {
     ConversionResult result;
 
-    // The name must hold at least ".EXT" after its folder, so that cutting the
-    // extension off can never reach into the folder part.
+    // The name must hold at least four characters after its folder, so that
+    // cutting ".EXT" off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
     std::size_t stemEnd = startOfLastCharacters(sourcePath, 4);
-    if (stemEnd == std::string::npos || stemEnd == 0 || isSeparator(sourcePath[stemEnd - 1]) ||
+    // A name of just ".EXT" is sound: it gives ".MCD", then "_000.MCD".
+    if (stemEnd == std::string::npos ||
         sourcePath.find_first_of("/\\", stemEnd) != std::string::npos) {
         result.error = "ファイル名に拡張子がありません";
         return result;
@@ -104,6 +145,10 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     platform::NewOutputFile output;
     const std::string plainName = sourcePath.substr(0, extensionStart) + std::string(extension);
     const std::string stem = sourcePath.substr(0, stemEnd);
+    // Exclusive creation still guards against a file that appears meanwhile.
+    const std::size_t folderEnd = sourcePath.find_last_of("/\\") + 1; // 0 without a folder
+    thread_local TakenNames taken;
+    taken.load(folderEnd == 0 ? std::string(".") : sourcePath.substr(0, folderEnd));
     bool created = false;
     for (int n = -1; n <= 999 && !created; ++n) {
         std::string candidate = plainName;
@@ -111,11 +156,13 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
             char number[8];
             std::snprintf(number, sizeof number, "_%03d.", n);
             candidate = stem + number + std::string(extension);
-        } else if (platform::pathEntryExists(candidate)) {
+        }
+        if (taken.contains(std::string_view(candidate).substr(folderEnd))) {
             continue;
         }
         switch (output.create(candidate)) {
         case platform::NewOutputFile::CreateResult::Created:
+            taken.add(std::string_view(candidate).substr(folderEnd));
             result.outputPath = candidate;
             created = true;
             break;

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "emulator/card_slots.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 
 #include <cctype>
@@ -96,6 +97,10 @@ int setSlot(const Arguments& args) {
         slotText = windowsPath ? given : choice.slotText;
     }
 
+    if (!platform::fitsCp932(slotText)) {
+        std::cerr << given << ": " << emulator::kPathNotForEmulator << '\n';
+        return kExitFailed;
+    }
     if (!emulator::writeCardSlot(platform::systemRegistry(), which, index, slotText)) {
         std::cerr << location.file << ": " << describeRefusal(location) << '\n';
         return kExitFailed;

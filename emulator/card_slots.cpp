@@ -2,6 +2,7 @@
 
 #include "cards/card_format.h"
 #include "emulator/modCard_Key.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/wine_prefix.h"
 
@@ -115,9 +116,16 @@ SlotChoice chooseCardForSlot(SlotEmulator emulator, const platform::RegistryLoca
     const std::string path(trimSpaces(chosenLocalPath));
     SlotChoice choice;
     if (checkCardForSlot(emulator, path)) {
-        if (auto text = localPathToSlotText(location, path)) {
+        if (auto local = localPathToSlotText(location, path)) {
+            // A name in Shift-JIS bytes reads as its text, whose code page 932
+            // form is those very bytes again.
+            const auto text = platform::nameForDisplay(*local);
+            if (!platform::fitsCp932(text)) {
+                choice.message = kPathNotForEmulator;
+                return choice;
+            }
             choice.accepted = true;
-            choice.slotText = std::move(*text);
+            choice.slotText = text;
             return choice;
         }
     }

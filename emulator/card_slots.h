@@ -29,6 +29,9 @@ inline constexpr std::string_view kGetButtonCaption = "取得";
 inline constexpr std::string_view kApplyButtonCaption = "変更";
 inline constexpr std::string_view kCloseButtonCaption = "閉じる";
 inline constexpr std::string_view kErrorTitle = "ｴﾗｰ";
+// A chosen card whose path the emulators' code page cannot hold unchanged.
+inline constexpr std::string_view kPathNotForEmulator =
+    "このパスはエミュレータから使えません(Shift-JISで表せない文字を含みます)。";
 
 // What differs between the two emulators' slots.
 struct SlotEmulatorInfo {
@@ -124,7 +127,8 @@ struct SlotChoice {
 // path it is given): spaces around the path are removed, the card is checked,
 // and an accepted file's path is converted to the text the slot holds. A
 // chosen file whose path cannot be expressed for the emulators (outside every
-// drive of the prefix) is rejected with the same message.
+// drive of the prefix) is rejected with the same message; one that code page
+// 932 cannot hold unchanged, with kPathNotForEmulator.
 SlotChoice chooseCardForSlot(SlotEmulator emulator, const platform::RegistryLocation& location,
                              std::string_view chosenLocalPath);
 

@@ -41,7 +41,46 @@ iconv_t fromUtf8() {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-enum class OnBadInput { Replace, Fail, Question };
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+enum class OnBadInput { Replace, Fail };
 
 // Runs iconv over the whole input. A byte that cannot be converted is replaced
 // (and skipped) or makes the whole conversion fail, as the caller asks.
@@ -78,7 +117,7 @@ std::optional<std::string> convert(iconv_t cd, std::string_view input, OnBadInpu
                 ++skip;
             }
         }
-        out.append(policy == OnBadInput::Replace ? kReplacement : std::string_view("?"));
+        out.append(kReplacement);
         in += skip;
         inLeft -= skip;
     }
@@ -92,11 +131,44 @@ std::string decodeCp932(std::string_view bytes) {
 }
 
 std::optional<std::string> encodeCp932(std::string_view utf8) {
-    return convert(fromUtf8(), utf8, OnBadInput::Fail, true);
+    auto encoded = convert(fromUtf8(), utf8, OnBadInput::Fail, true);
+    // iconv maps some characters one way only; only text that comes back
+    // unchanged may cross.
+    if (!encoded || decodeCp932(*encoded) != utf8) {
+        return std::nullopt;
+    }
+    return encoded;
+}
+
+bool fitsCp932(std::string_view utf8) {
+    return encodeCp932(utf8).has_value();
 }
 
 std::string encodeCp932Lossy(std::string_view utf8) {
-    return *convert(fromUtf8(), utf8, OnBadInput::Question, true);
+    if (auto whole = encodeCp932(utf8)) {
+        return *whole;
+    }
+    // Character by character (code page 932 has no shift state), so that
+    // exactly the characters that would not come back become '?'.
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::size_t end = pos + 1;
+        while (end < utf8.size() && end - pos < length &&
+               (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) {
+            ++end;
+        }
+        const auto one = encodeCp932(utf8.substr(pos, end - pos));
+        out += one ? *one : std::string("?");
+        pos = end;
+    }
+    return out;
+}
+
+std::string nameForDisplay(std::string_view bytes) {
+    return isValidUtf8(bytes) ? std::string(bytes) : decodeCp932(bytes);
 }
 
 } // namespace tobrel::platform

@@ -12,12 +12,23 @@ namespace tobrel::platform {
 // and a lead byte cut off at the end, become U+FFFD; control bytes pass unchanged.
 std::string decodeCp932(std::string_view bytes);
 
-// Encodes UTF-8 text to code page 932. Empty when the text holds a character
-// that code page 932 cannot express, or is not valid UTF-8.
+// Encodes UTF-8 text to code page 932: the one test of whether text may cross
+// into code page 932. Empty when the text is not valid UTF-8 or holds a
+// character whose bytes would not decode back to that very character (WAVE
+// DASH U+301C, for one, is stored as the bytes of FULLWIDTH TILDE U+FF5E, so
+// a path holding it would come back naming another file).
 std::optional<std::string> encodeCp932(std::string_view utf8);
 
-// Encodes as far as possible: characters without a code page 932 form become '?'.
+// True when encodeCp932 accepts the text.
+bool fitsCp932(std::string_view utf8);
+
+// Encodes as far as possible: each character encodeCp932 refuses becomes '?'.
 // For places that must write something (log lines, shown names).
 std::string encodeCp932Lossy(std::string_view utf8);
+
+// A file or folder name (or path) as the file system holds it, as text to
+// show: valid UTF-8 stays as it is; other bytes, such as Shift-JIS names
+// copied from Windows, are decoded as code page 932 (U+FFFD where that fails).
+std::string nameForDisplay(std::string_view bytes);
 
 } // namespace tobrel::platform

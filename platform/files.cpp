@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -287,6 +288,56 @@ std::optional<std::string> readWholeFile(const std::string& path, int* errorNumb
         content.append(buffer, static_cast<std::size_t>(n));
     }
     return content;
+}
+
+bool isOpenableFolder(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(toFsPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::access(toFsPath(path).c_str(), R_OK | X_OK) == 0;
+}
+
+std::optional<std::int64_t> folderStamp(const std::string& folder) {
+    struct stat info {};
+    if (::stat(toFsPath(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
+                                                         int* errorNumber) {
+    const std::string base = folder.empty() ? std::string(".") : folder;
+    DIR* dir = ::opendir(toFsPath(base).c_str());
+    if (!dir) {
+        if (errorNumber) {
+            *errorNumber = errno;
+        }
+        return std::nullopt;
+    }
+    const std::string prefix = base.back() == '/' ? base : base + '/';
+    std::vector<DirectoryEntry> entries;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        DirectoryEntry item{std::string(name), false, false};
+        unsigned char type = entry->d_type;
+        struct stat info {};
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            // The target decides what a link is; a dangling link is neither.
+            if (::stat(toFsPath(prefix + item.name).c_str(), &info) == 0) {
+                type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+            } else {
+                type = DT_UNKNOWN;
+            }
+        }
+        item.isDirectory = type == DT_DIR;
+        item.isRegularFile = type == DT_REG;
+        entries.push_back(std::move(item));
+    }
+    ::closedir(dir);
+    return entries;
 }
 
 } // namespace tobrel::platform

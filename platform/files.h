@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tobrel::platform {
 
@@ -83,5 +84,26 @@ bool replaceFileAtomically(const std::string& path, std::string_view content,
 
 // Reads a whole file. Nothing when it cannot be read; errorNumber receives the cause.
 std::optional<std::string> readWholeFile(const std::string& path, int* errorNumber = nullptr);
+
+// True when path is a folder this user may list and enter.
+bool isOpenableFolder(const std::string& path);
+
+// A value that changes whenever an entry is added to or removed from folder
+// (its modification time in nanoseconds, at the clock's granularity), or
+// nothing when the folder cannot be examined.
+std::optional<std::int64_t> folderStamp(const std::string& folder);
+
+// One entry of a folder, its name exactly as the file system holds it (bytes
+// that need not be UTF-8, such as Shift-JIS names copied from Windows).
+struct DirectoryEntry {
+    std::string name;
+    bool isDirectory = false;   // following a symbolic link
+    bool isRegularFile = false; // following a symbolic link
+};
+
+// Every entry of folder but "." and "..", in no particular order. Nothing when
+// the folder cannot be read; errorNumber receives the cause.
+std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
+                                                         int* errorNumber = nullptr);
 
 } // namespace tobrel::platform

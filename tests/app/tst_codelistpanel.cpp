@@ -5,8 +5,8 @@
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
 #include "tests/app/AppTest.h"
-#include "tests/support/registry_env.h"
 #include "tests/support/card_images.h"
+#include "tests/support/registry_env.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +20,16 @@ namespace {
 
 const std::string kList = ";list\r\n#SLUS-00001 A\r\ncode1\r\n#SLPS-00002 B\r\ncode2\r\n.end\r\n";
 const std::string kExtracted = ";list\r\n#SLPS-00002 B\r\ncode2\r\n.end\r\n";
+
+// A list long enough that the extraction yields to the window on any machine.
+void writeBigList(const std::string& path) {
+    std::string big;
+    big.reserve(80u << 20);
+    while (big.size() < (80u << 20)) {
+        big += "#SLPS-01234 Game\r\ncode 8001234 0001\r\n#SLUS-00001 Other\r\nx\r\n";
+    }
+    writeBytes(path, big);
+}
 
 } // namespace
 
@@ -126,12 +136,7 @@ private slots:
 
     void buttonsAreDisabledWhileAnExtractionRuns() {
         Fixture f;
-        std::string big;
-        big.reserve(80u << 20);
-        while (big.size() < (80u << 20)) {
-            big += "#SLPS-01234 Game\r\ncode 8001234 0001\r\n#SLUS-00001 Other\r\nx\r\n";
-        }
-        writeBytes(f.files.file("big.inf"), big);
+        writeBigList(f.files.file("big.inf"));
         f.box()->setText(f.local("big.inf"));
         bool sawBusyPanel = false;
         QTimer::singleShot(0, &f.window, [&] {
@@ -168,6 +173,46 @@ private slots:
             window.close();
         }
         QVERIFY(ini.read().find("CODEPATH=\r\n") != std::string::npos);
+    }
+
+    void proposedNameIsTheOneLastChosenNotOneOnlyProposed() {
+        Fixture f;
+        TempDir registryFolder;
+        ScopedEnv registry("TOBREL_REGISTRY", registryFolder.file("user.reg"));
+        f.box()->setText(f.local("lists/mine.inf"));
+        // Another panel proposes its box's name, and the user cancels there.
+        f.window.findChild<QLineEdit*>("txtbSlot_0")->setText(f.local("proposed.MCD"));
+        f.prompts.fileAnswers = {std::nullopt, std::nullopt};
+        f.window.findChild<QPushButton*>("cmdbSlot_0")->click();
+        QCOMPARE(f.prompts.fileRequests.back().fileName, QStringLiteral("proposed.MCD"));
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QCOMPARE(f.prompts.fileRequests.back().fileName, QStringLiteral("mine.inf"));
+    }
+
+    void closingTheWindowStopsTheExtractionAndKeepsTheOldOutput() {
+        Fixture f;
+        writeBigList(f.files.file("big.inf"));
+        writeBytes(f.files.file("codelist_japan.inf"), "previous output\r\n");
+        f.box()->setText(f.local("big.inf"));
+        QTimer::singleShot(0, &f.window, [&] { f.window.close(); });
+        QTest::mouseClick(f.button("cmdDrip"), Qt::LeftButton);
+        QVERIFY(!f.window.isVisible());
+        QVERIFY(f.prompts.messages.empty());
+        QCOMPARE(readBytes(f.files.file("codelist_japan.inf")), std::string("previous output\r\n"));
+        QCOMPARE(listFolder(f.files.path()).size(), std::size_t{2});
+    }
+
+    void listNamedInShiftJisIsExtractedBesideItsOwnBytes() {
+        Fixture f;
+        const std::string list = f.files.file("\x83\x8A\x83\x58\x83\x67.inf"); // リスト.inf
+        writeBytes(list, kList);
+        // Qt's dialog decodes such a name as UTF-8, with U+FFFD marks.
+        f.prompts.fileAnswers = {QString::fromUtf8(list.data(), qsizetype(list.size()))};
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QCOMPARE(f.box()->text(), f.local("リスト.inf"));
+        QTest::mouseClick(f.button("cmdDrip"), Qt::LeftButton);
+        QCOMPARE(readBytes(f.files.file("codelist_japan.inf")), kExtracted);
+        QCOMPARE(f.prompts.messages.back().text, QStringLiteral("抽出完了"));
     }
 };
 

@@ -11,9 +11,12 @@
 #include "tests/app/AppTest.h"
 #include "tests/support/card_images.h"
 
+#include <QAccessible>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTimer>
@@ -419,6 +422,136 @@ private slots:
         QCOMPARE(f.dirIn()->path(), f.folder() + "/sub");
         QVERIFY(f.item("IN.MCD"));
         QCOMPARE(f.panel()->lastDir(), f.folder() + "/sub");
+    }
+
+    void namesThatAreNotUtf8AreListedConvertedAndViewedByTheirOwnBytes() {
+        Fixture f;
+        const std::string folder = "\x83\x74\x83\x48\x83\x8B\x83\x5F"; // フォルダ in Shift-JIS
+        const std::string card = "\x83\x4A\x81\x5B\x83\x68";           // カード
+        std::filesystem::create_directory(f.cards.path() / folder);
+        std::string body = makeCardBody();
+        addSave(body, 1, "SJIS", 3);
+        writeBytes(f.cards.file(folder + "/" + card + ".MEM"), makeVgsImage(body));
+        writeBytes(f.cards.file(folder + "/bad\x80.MEM"),
+                   makeVgsImage(body)); // not code page 932 either
+        f.openCardFolder();
+
+        auto found = f.dirIn()->findItems(QStringLiteral("フォルダ"), Qt::MatchEndsWith);
+        QCOMPARE(found.size(), 1);
+        emit f.dirIn()->itemActivated(found.first());
+        QCOMPARE(f.dirIn()->path(), f.folder() + QStringLiteral("/フォルダ"));
+        QCOMPARE(f.filIn()->count(), 2);
+        QVERIFY(f.item(QStringLiteral("bad\uFFFD.MEM")));
+
+        f.clickFile(QStringLiteral("カード.MEM"));
+        QVERIFY(f.panel()->viewer());
+        QCOMPARE(f.panel()->viewer()->grid()->item(0, 1)->text(), QStringLiteral("3"));
+
+        f.filIn()->selectAll();
+        f.panel()->cmdConv_Click();
+        QCOMPARE(readBytes(f.cards.file(folder + "/" + card + ".MCD")), body);
+        QCOMPARE(readBytes(f.cards.file(folder + "/bad\x80.MCD")), body);
+        const QString shownFolder = f.folder() + QStringLiteral("/フォルダ/");
+        QCOMPARE(
+            f.logLines(),
+            QStringList({QStringLiteral("VGS→bleem!"),
+                         shownFolder + "bad\uFFFD.MEM→" + shownFolder + "bad\uFFFD.MCD 変換終了",
+                         shownFolder + "カード.MEM→" + shownFolder + "カード.MCD 変換終了"}));
+
+        // Saved as code page 932 text, the folder is found again by those bytes.
+        const QString saved = f.panel()->lastDir();
+        f.openCardFolder();
+        f.panel()->applyLastDir(saved);
+        QCOMPARE(f.dirIn()->path(), saved);
+        QCOMPARE(f.filIn()->count(), 2);
+    }
+
+    void closingTheWindowStopsAConversionAfterItsCurrentFile() {
+        Fixture f;
+        f.openCardFolder();
+        const std::string body = makeCardBody();
+        for (int i = 0; i < 3000; ++i) {
+            writeBytes(f.file(("F" + std::to_string(1000 + i) + ".MCD").c_str()), "tiny");
+        }
+        writeBytes(f.file("F9999.MCD"), body);
+        f.chooseDirection(3);
+        f.filIn()->selectAll();
+        QTimer::singleShot(0, &f.window, [&] { f.window.close(); });
+        f.panel()->cmdConv_Click();
+        QVERIFY(!f.window.isVisible());
+        QVERIFY(f.prompts.messages.empty());
+        const auto names = listFolder(f.cards.path());
+        const auto outputs = std::count_if(
+            names.begin(), names.end(), [](const std::string& n) { return n.ends_with(".MCR"); });
+        QVERIFY(outputs < 3001); // stopped, and nothing but whole outputs is left
+        QCOMPARE(names.size(), std::size_t(3001 + outputs));
+        QVERIFY(!QFileInfo::exists(qs(f.file("F9999.MCR"))));
+    }
+
+    void choosingTheSelectedDriveAgainKeepsTheFolder() {
+        Fixture f;
+        f.openCardFolder();
+        const int index = f.drvIn()->currentIndex();
+        f.drvIn()->setCurrentIndex(index);
+        emit f.drvIn()->activated(index);
+        QCOMPARE(f.dirIn()->path(), f.folder());
+    }
+
+    void directionButtonsReactToBecomingCheckedOncePerChange_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("accessibility toggle") << "toggle";
+        QTest::newRow("keyboard") << "key";
+        QTest::newRow("mouse") << "mouse";
+    }
+    void directionButtonsReactToBecomingCheckedOncePerChange() {
+        QFETCH(QString, how);
+        Fixture f;
+        f.tabConvert()->setCurrentIndex(2);
+        int runs = 0;
+        connect(f.txtLog(), &QPlainTextEdit::textChanged,
+                [&] { runs += f.txtLog()->toPlainText() == QString::fromUtf8(kCaptions[5]); });
+        if (how == "toggle") {
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(f.optSel(5));
+            QVERIFY(button && button->actionInterface());
+            button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        } else if (how == "key") {
+            f.chooseDirection(4);
+            f.optSel(4)->setFocus();
+            QTest::keyClick(f.optSel(4), Qt::Key_Right);
+        } else {
+            f.chooseDirection(5);
+        }
+        QVERIFY(f.optSel(5)->isChecked());
+        QCOMPARE(f.filIn()->pattern(), QStringLiteral("*.MCR"));
+        QCOMPARE(f.txtLog()->toPlainText(), QString::fromUtf8(kCaptions[5]));
+        QCOMPARE(runs, 1);
+    }
+
+    void viewerOpensUnscrolledWithEveryRowAndWholeTitles() {
+        Fixture f;
+        f.openCardFolder();
+        std::string body = makeCardBody();
+        for (int block = 1; block <= 15; ++block) {
+            addSave(body, block, "\x83\x51\x81\x5B\x83\x80\x82\xCC\x83\x5A\x81\x5B\x83\x75 ABCDEF",
+                    1); // ゲームのセーブ ABCDEF
+        }
+        writeBytes(f.file("FULL.MCD"), body);
+        f.chooseDirection(2);
+        f.clickFile("FULL.MCD");
+        QTableWidget* grid = f.panel()->viewer()->grid();
+        QVERIFY(QTest::qWaitForWindowExposed(f.panel()->viewer()));
+        QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+        QCOMPARE(grid->verticalScrollBar()->value(), 0);
+        const QRect viewport = grid->viewport()->rect();
+        for (int row = 0; row < 15; ++row) {
+            QVERIFY2(viewport.contains(grid->visualItemRect(grid->item(row, 0))),
+                     qPrintable(QString::number(row)));
+            QVERIFY(viewport.contains(grid->visualItemRect(grid->item(row, 1))));
+        }
+        QVERIFY(grid->fontMetrics().horizontalAdvance(grid->item(14, 0)->text()) <
+                grid->columnWidth(0) - 6);
+        QCOMPARE(grid->currentRow(), 0);
+        QCOMPARE(grid->currentColumn(), 1);
     }
 };
 

@@ -9,10 +9,13 @@
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
+#include <QTimer>
 
 using namespace tobrel;
 using namespace tobrel::testing;
@@ -301,6 +304,40 @@ private slots:
         }
         QVERIFY(checked >= 20);
         window.close();
+    }
+
+    void fileDialogShowsTheFilterDescriptionExactly_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("shown");
+        for (const char* filter :
+             {"bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD)|*.MCD", "VGSﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MEM)|*.MEM",
+              "[pec]Codelistﾌｧｲﾙ(*.inf)|*.inf", "ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ(*.EXE,*.CPL)|*.EXE;*.CPL"}) {
+            const QString text = QString::fromUtf8(filter);
+            QTest::newRow(filter) << text << text.section(QLatin1Char('|'), 0, 0);
+        }
+    }
+    void fileDialogShowsTheFilterDescriptionExactly() {
+        QFETCH(QString, filter);
+        QFETCH(QString, shown);
+        TempDir folder;
+        app::CommonDialog dialog(nullptr); // the real dialog: no scripted prompts
+        dialog.filter = filter;
+        dialog.initDir = qs(folder.file(""));
+        QStringList offered;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                for (auto* combo : open->findChildren<QComboBox*>("fileTypeCombo")) {
+                    for (int i = 0; i < combo->count(); ++i) {
+                        offered << combo->itemText(i);
+                    }
+                }
+                open->reject();
+            }
+        });
+        poll.start(10);
+        QVERIFY(!dialog.showOpen());
+        QCOMPARE(offered, QStringList{shown});
     }
 
     void commonDialogKeepsItsStateBetweenUses() {

@@ -4,11 +4,11 @@
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
-#include "tests/app/AppTest.h"
 #include "emulator/card_slots.h"
 #include "emulator/modCard_Key.h"
-#include "tests/support/registry_env.h"
+#include "tests/app/AppTest.h"
 #include "tests/support/card_images.h"
+#include "tests/support/registry_env.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -227,6 +227,90 @@ private slots:
         QCOMPARE(QFileInfo(prompts.fileRequests.back().initialDirectory).canonicalFilePath(),
                  QFileInfo(qs(prefix + "/drive_c/Cards")).canonicalFilePath());
         window.close();
+    }
+
+    void refusedWritesAreReportedWithTheReasonAndTheValues_data() {
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("wine running") << "wineserver"
+                                      << "Wineが動いている";
+        QTest::newRow("foreign file") << "foreign"
+                                      << "Wineのレジストリファイルではない";
+        QTest::newRow("unusable path") << "wave dash"
+                                       << "Shift-JISで表せない";
+    }
+    void refusedWritesAreReportedWithTheReasonAndTheValues() {
+        QFETCH(QString, store);
+        QFETCH(QString, reason);
+        TempSettings ini;
+        TempDir prefixFolder;
+        const std::string prefix = makeFakePrefix(prefixFolder.path());
+        const std::string userReg = prefix + "/user.reg";
+        ScopedEnv registry("TOBREL_REGISTRY", userReg);
+        ScriptedPrompts prompts;
+        std::optional<LockHolder> wineserver;
+        std::string lockFolder;
+        if (store == "wineserver") {
+            const std::string lock = serverLockPath(prefix, "/tmp");
+            lockFolder = lock.substr(0, lock.rfind('/'));
+            wineserver.emplace(lock);
+            QVERIFY(wineserver->locked());
+        } else if (store == "foreign") {
+            writeBytes(userReg, "REGEDIT4\n");
+        }
+        app::frmMain window;
+        window.load();
+        window.findChild<QLineEdit*>("txtVSlot_1")
+            ->setText(store == "wave dash" ? QStringLiteral("C:\\wave\u301C.MEM")
+                                           : QStringLiteral("C:\\b.MEM"));
+        window.findChild<QPushButton*>("cmdMemApply")->click();
+        if (wineserver) {
+            wineserver->release();
+            std::filesystem::remove_all(lockFolder);
+        }
+        QCOMPARE(prompts.messages.size(), std::size_t{1});
+        QCOMPARE(prompts.messages[0].title, QStringLiteral("ｴﾗｰ"));
+        QCOMPARE(prompts.messages[0].icon, app::MessageIcon::Warning);
+        QVERIFY2(prompts.messages[0].text.contains(reason), qPrintable(prompts.messages[0].text));
+        QVERIFY(prompts.messages[0].text.contains(QStringLiteral("Bank 01 Slot 00")));
+        const auto unwritten =
+            prompts.messages[0].text.section(QStringLiteral("書き込まれなかった値:\n"), 1);
+        QCOMPARE(unwritten.split(QLatin1Char('\n')).size(), store == "wave dash" ? 1 : 4);
+        QVERIFY(!registryText(kVgsKey, "Bank 01 Slot 00"));
+        window.close();
+    }
+
+    void tabFollowsReadingOrder() {
+        Fixture f;
+        f.open();
+        const QStringList expected = {"txtbSlot_0", "cmdbSlot_0",  "txtbSlot_1", "cmdbSlot_1",
+                                      "txtVSlot_0", "cmdVSlot_0",  "txtVSlot_1", "cmdVSlot_1",
+                                      "cmdMemGet",  "cmdMemApply", "cmdMemClose"};
+        QWidget* widget = f.box("txtbSlot", 0);
+        for (const QString& name : expected) {
+            QCOMPARE(widget->objectName(), name);
+            widget = widget->nextInFocusChain();
+            while (!(widget->focusPolicy() & Qt::TabFocus) ||
+                   !widget->isVisibleTo(f.window.get())) {
+                widget = widget->nextInFocusChain();
+            }
+        }
+    }
+
+    void cardNamedInShiftJisIsCheckedByItsOwnBytesAndShownAsText() {
+        Fixture f;
+        const std::string card = f.files.file("\x83\x4A\x81\x5B\x83\x68.MCD"); // カード.MCD
+        writeBytes(card, makeCardBody());
+        f.open();
+        // Qt's dialog decodes such a name as UTF-8, with U+FFFD marks.
+        f.prompts.fileAnswers = {QString::fromUtf8(card.data(), qsizetype(card.size()))};
+        f.button("cmdbSlot_1")->click();
+        QVERIFY(f.prompts.messages.empty());
+        QCOMPARE(f.box("txtbSlot", 1)->text(), f.local("カード.MCD"));
+        f.button("cmdMemApply")->click();
+        std::array<std::uint8_t, 512> raw{};
+        QVERIFY(emulator::readRegBinary(emulator::kCurrentUser, kBleemKey, "Card1PathName", raw));
+        QCOMPARE(std::string(reinterpret_cast<const char*>(raw.data())), card);
     }
 };
 

@@ -194,6 +194,47 @@ TEST(ConvertCardFile, NameWithoutRoomForAnExtensionIsRefused) {
     EXPECT_EQ(listFolder(dir.path() / "sub"), std::vector<std::string>{"ab"});
 }
 
+TEST(ConvertCardFile, FourCharacterNameUsesTheRuleAndThreeIsRefused) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / "sub");
+    writeBytes(dir.file("sub/.MEM"), makeVgsImage(makeCardBody()));
+    EXPECT_EQ(convert(dir.file("sub/.MEM"), 0).outputPath, dir.file("sub/.MCD"));
+    EXPECT_EQ(convert(dir.file("sub/.MEM"), 0).outputPath, dir.file("sub/_000.MCD"));
+    writeBytes(dir.file("sub/MEM"), makeVgsImage(makeCardBody()));
+    EXPECT_FALSE(convert(dir.file("sub/MEM"), 0).ok); // "_000" would cut into "sub"
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"sub"});
+}
+
+struct TakenNamesCase {
+    const char* name;
+    std::vector<std::string> present;
+    const char* expected;
+};
+
+class OutputNameIgnoresCase : public ::testing::TestWithParam<TakenNamesCase> {};
+
+TEST_P(OutputNameIgnoresCase, AnyEntryMatchingWithoutRegardToCaseIsTaken) {
+    TempDir dir;
+    writeBytes(dir.file("GAME.MEM"), makeVgsImage(makeCardBody()));
+    for (const auto& name : GetParam().present) {
+        writeBytes(dir.file(name), "old");
+    }
+    auto result = convert(dir.file("GAME.MEM"), 0);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.outputPath, dir.file(GetParam().expected));
+    for (const auto& name : GetParam().present) {
+        EXPECT_EQ(readBytes(dir.file(name)), "old");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutputNameIgnoresCase,
+    ::testing::Values(TakenNamesCase{"PlainInSmallLetters", {"GAME.mcd"}, "GAME_000.MCD"},
+                      TakenNamesCase{
+                          "NumberedInMixedCase", {"game.MCD", "Game_000.Mcd"}, "GAME_001.MCD"},
+                      TakenNamesCase{"LongerNameIsNoMatch", {"GAMES.mcd", "GAM.MCD"}, "GAME.MCD"}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(ConvertCardFile, FullDiskLeavesNoPartialOutput) {
     TempDir dir;
     writeBytes(dir.file("D.MCD"), makeCardBody());

@@ -1,8 +1,8 @@
 // tobrel-cli slots: printing and setting the memory-card slots.
 
+#include "tests/support/card_images.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/registry_env.h"
-#include "tests/support/card_images.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +52,10 @@ TEST(CliSlots, RejectedCardsExitOneAndChangeNothing) {
     EXPECT_EQ(longer.status, 1);
     EXPECT_NE(longer.out.find("bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)を指定して下さい。"),
               std::string::npos);
+    writeBytes(dir.file("wave\u301C.MCD"), makeCardBody());
+    auto wave = runCli({"slots", "set", "bleem", "2", dir.file("wave\u301C.MCD")}, env);
+    EXPECT_EQ(wave.status, 1);
+    EXPECT_NE(wave.out.find("Shift-JIS"), std::string::npos) << wave.out;
     EXPECT_FALSE(std::filesystem::exists(dir.file("user.reg")));
 
     writeBytes(dir.file("user.reg"), "REGEDIT4\n");

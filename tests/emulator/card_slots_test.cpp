@@ -3,8 +3,8 @@
 
 #include "emulator/card_slots.h"
 #include "emulator/modCard_Key.h"
-#include "tests/support/registry_env.h"
 #include "tests/support/card_images.h"
+#include "tests/support/registry_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +166,12 @@ TEST(ChooseCardForSlot, OwnFileKeepsLinuxPathsAndRejectsWithTheEmulatorsMessage)
     EXPECT_EQ(wrongLayout.message, "VGSﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,136ﾊﾞｲﾄ)を指定して下さい。");
     EXPECT_EQ(chooseCardForSlot(SlotEmulator::Bleem, own, dir.file("B.MCD")).message,
               "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)を指定して下さい。");
+
+    // A sound card whose path code page 932 would turn into another path.
+    writeBytes(dir.file("wave\u301C.MCD"), testing::makeCardBody());
+    auto wave = chooseCardForSlot(SlotEmulator::Bleem, own, dir.file("wave\u301C.MCD"));
+    EXPECT_FALSE(wave.accepted);
+    EXPECT_EQ(wave.message, kPathNotForEmulator);
 }
 
 TEST(ChooseCardForSlot, WinePrefixStoresDriveLetterPaths) {

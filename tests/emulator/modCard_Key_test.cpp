@@ -144,7 +144,9 @@ TEST_F(RegistryRoutines, DoubleByteTextIsStoredWholeAsUnicodeLikeWine) {
 }
 
 TEST_F(RegistryRoutines, TextCodePage932CannotExpressIsNotStored) {
-    for (std::string text : {"C:\\게임\\A.MCD", "\xF0\x9F\x8E\xAE", "bad \xFF utf-8"}) {
+    // WAVE DASH would be stored as FULLWIDTH TILDE: a path naming another file.
+    for (std::string text :
+         {"C:\\게임\\A.MCD", "\xF0\x9F\x8E\xAE", "bad \xFF utf-8", "Z:\\cards\\wave\u301C.MCD"}) {
         EXPECT_FALSE(writeRegString(store(), kCurrentUser, kKey, "Slot", text + '\0')) << text;
     }
     EXPECT_FALSE(fileExists()); // not even the key was created

@@ -64,5 +64,39 @@ TEST(Cp932Encode, UnencodableTextIsReportedNotGuessed) {
     EXPECT_EQ(encodeCp932Lossy("Ω"), "\x83\xB6");
 }
 
+// Characters iconv maps one way only: their bytes decode to another character,
+// so the text may not cross, and the lossy form marks exactly them.
+class Cp932OneWay : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Cp932OneWay, IsRefusedAndMarkedRatherThanChanged) {
+    const std::string character = GetParam();
+    const std::string path = "C:\\CARDS\\wave" + character + ".MCD";
+    EXPECT_FALSE(encodeCp932(path).has_value());
+    EXPECT_FALSE(fitsCp932(path));
+    EXPECT_EQ(encodeCp932Lossy("\u30AB" + character + "a"), "\x83\x4A?a");
+}
+
+INSTANTIATE_TEST_SUITE_P(MicrosoftTable, Cp932OneWay,
+                         ::testing::Values("\u301C" /* WAVE DASH */,
+                                           "\u2016" /* DOUBLE VERTICAL LINE */,
+                                           "\u2212" /* MINUS SIGN */, "\u00A5" /* YEN SIGN */,
+                                           "\u00A2" /* CENT */, "\u203E" /* OVERLINE */,
+                                           "\u2014" /* EM DASH */));
+
+TEST(NameForDisplay, Utf8StaysAndOtherBytesDecodeAsCodePage932) {
+    const struct {
+        std::string bytes;
+        std::string shown;
+    } cases[] = {
+        {"/cards/カード.MEM", "/cards/カード.MEM"},
+        {"/cards/\x83\x4A\x81\x5B\x83\x68.MEM", "/cards/カード.MEM"},
+        {"\x83\x5C", "ソ"},                 // a lone trail byte in UTF-8 terms
+        {"bad\x80\xA0", "bad\uFFFD\uFFFD"}, // neither: shown lossy
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(nameForDisplay(c.bytes), c.shown) << c.bytes;
+    }
+}
+
 } // namespace
 } // namespace tobrel::platform

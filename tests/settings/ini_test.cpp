@@ -99,8 +99,9 @@ TEST_F(IniFile, WriteStoresCodePage932AndReadsBack) {
 TEST_F(IniFile, UnencodableTextAndLineBreaksAreStoredAsQuestionMarks) {
     ASSERT_TRUE(writeIni("FORM", "CODEPATH", "/home/😀/list.inf"));
     ASSERT_TRUE(writeIni("FORM", "LAUNCHPATH0", "/tmp/a\nPOSTOP=1\r\nb"));
+    ASSERT_TRUE(writeIni("FORM", "LASTDIR", "/cards/wave\u301C"));
     EXPECT_EQ(readBytes(path), "[FORM]\r\nCODEPATH=/home/?/list.inf\r\n"
-                               "LAUNCHPATH0=/tmp/a?POSTOP=1??b\r\n");
+                               "LAUNCHPATH0=/tmp/a?POSTOP=1??b\r\nLASTDIR=/cards/wave?\r\n");
     EXPECT_EQ(readIni("FORM", "POSTOP"), "");
 }
 
