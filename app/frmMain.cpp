@@ -383,8 +383,17 @@ void frmMain::changeEvent(QEvent* event) {
         // it could not be reached again.
         if (tray_->available() && !inTray_) {
             inTray_ = true;
-            hide();
             SysTrayIcon(picIcon, AppVersion::title(), 0);
+            // After the state change is through: showMinimized() shows the window
+            // again once this handler has run.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (inTray_) {
+                        hide();
+                    }
+                },
+                Qt::QueuedConnection);
         }
     } else if (windowState() == Qt::WindowNoState) {
         SysTrayIcon(picIcon, AppVersion::title(), 2);
