@@ -108,6 +108,7 @@ int runTobrel(int argc, char** argv) {
     window.load();
     window.show();
     splash.close(); // closing again after the user closed it changes nothing
+    window.activateWindow(); // the splash had the focus
     saveScreenshotsWhenAsked(&application);
     const int status = QApplication::exec();
     mainForm = nullptr;
