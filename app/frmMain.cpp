@@ -11,6 +11,7 @@
 #include "app/frmAbout.h"
 #include "app/modMain.h"
 #include "platform/files.h"
+#include "platform/title_bar_filter.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
 #include "settings/paths.h"
@@ -139,7 +140,9 @@ frmMain::frmMain(QWidget* parent)
     setTabGeometry(0);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    removeHook();
+}
 
 void frmMain::setTabGeometry(int index) {
     const auto& geometry = kTabGeometry[static_cast<std::size_t>(index)];
@@ -241,10 +244,24 @@ void frmMain::load() {
 }
 
 void frmMain::installHook() {
+    if (hookInstalled_) {
+        return;
+    }
+    titleBarFilter_ = std::make_unique<platform::TitleBarFilter>([this](quintptr window) {
+        if (testAttribute(Qt::WA_WState_Created) && window == static_cast<quintptr>(winId())) {
+            // After the click is through: the window system handles it first.
+            QMetaObject::invokeMethod(this, &frmMain::showAbout, Qt::QueuedConnection);
+        }
+    });
+    QCoreApplication::instance()->installNativeEventFilter(titleBarFilter_.get());
     hookInstalled_ = true;
 }
 
 void frmMain::removeHook() {
+    if (titleBarFilter_) {
+        QCoreApplication::instance()->removeNativeEventFilter(titleBarFilter_.get());
+        titleBarFilter_.reset();
+    }
     hookInstalled_ = false;
 }
 
@@ -339,9 +356,12 @@ void frmMain::showAbout() {
 }
 
 bool frmMain::event(QEvent* event) {
+    // Where the native filter does not see title-bar double clicks, Qt may still
+    // report them (macOS); the window system then handles the click as usual.
     if (event->type() == QEvent::NonClientAreaMouseButtonDblClick &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        showAbout(); // then the window system handles the double click as usual
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        !platform::TitleBarFilter::supported()) {
+        showAbout();
     }
     return QWidget::event(event);
 }

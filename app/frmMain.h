@@ -16,6 +16,10 @@ class QLabel;
 class QMenu;
 class QPushButton;
 
+namespace tobrel::platform {
+class TitleBarFilter;
+}
+
 namespace tobrel::app {
 
 class CodeListPanel;
@@ -111,6 +115,7 @@ private:
     QAction* mnuPop_Normal;
     QAction* mnuPop_End;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<platform::TitleBarFilter> titleBarFilter_;
 
     bool keepOnScreen_ = false;
     int waku_ = 0;
