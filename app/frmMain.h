@@ -77,7 +77,6 @@ public:
     QFrame* panel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
     TrayIcon& trayIcon() const { return *tray_; }
     QMenu* trayMenu() const { return mnuPop; }
-    bool hookInstalled() const { return hookInstalled_; }
 
     // Window position in twips, as the settings store it.
     QPoint positionTwips() const;
