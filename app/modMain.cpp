@@ -101,13 +101,14 @@ int runTobrel(int argc, char** argv) {
     splash.show();
     splash.activateWindow();
     splash.repaint();
-    QApplication::processEvents();
+    // Termination signals wait in their socket until there is a window to close.
+    QApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 
     frmMain window;
     mainForm = &window;
     window.load();
     window.show();
-    splash.close(); // closing again after the user closed it changes nothing
+    splash.close();          // closing again after the user closed it changes nothing
     window.activateWindow(); // the splash had the focus
     saveScreenshotsWhenAsked(&application);
     const int status = QApplication::exec();
