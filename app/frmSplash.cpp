@@ -22,6 +22,10 @@ frmSplash::frmSplash(QWidget* parent)
     setWindowTitle(AppVersion::title());
     setAccessibleName(AppVersion::title());
     setFocusPolicy(Qt::StrongFocus);
+    QPalette border = palette(); // the border takes the picture's darkest blue
+    border.setColor(QPalette::Window, QColor(12, 16, 40));
+    setPalette(border);
+    setAutoFillBackground(true);
 
     picSplash->setObjectName(QStringLiteral("picSplash"));
     const QPixmap picture(QStringLiteral(":/splash.png"));
