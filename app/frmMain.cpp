@@ -356,6 +356,13 @@ void frmMain::showAbout() {
 }
 
 bool frmMain::event(QEvent* event) {
+    if (event->type() == QEvent::Paint && !placementDone_) {
+        // The first paint comes once the window system has placed and shown the
+        // window; moves up to then are not the user's: they neither pull the
+        // window in nor count as a change of position.
+        placementDone_ = true;
+        placedAt_ = pos();
+    }
     // Where the native filter does not see title-bar double clicks, Qt may still
     // report them (macOS); the window system then handles the click as usual.
     if (event->type() == QEvent::NonClientAreaMouseButtonDblClick &&
@@ -420,18 +427,6 @@ void frmMain::changeEvent(QEvent* event) {
         inTray_ = false;
         raise();
         activateWindow(); // may fail when another program holds the focus: ignored
-    }
-}
-
-void frmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!placementDone_) {
-        // Moves up to the window system's first placement are not the user's:
-        // they neither pull the window in nor count as a change of position.
-        QTimer::singleShot(0, this, [this] {
-            placementDone_ = true;
-            placedAt_ = pos();
-        });
     }
 }
 
