@@ -10,9 +10,7 @@
 #include "tests/support/card_images.h"
 
 #include <QAccessible>
-#include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <climits>
 
 using namespace tobrel;
