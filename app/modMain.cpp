@@ -42,6 +42,9 @@ void closeOnTerminationSignals(QObject* owner) {
         [[maybe_unused]] auto got = ::read(g_signalPipe[0], &byte, 1);
         if (mainForm) {
             mainForm->close();
+        } else {
+            // No main window yet (the splash is up): keep the request for it.
+            [[maybe_unused]] auto again = ::write(g_signalPipe[1], &byte, 1);
         }
     });
     struct sigaction action {};
@@ -101,8 +104,7 @@ int runTobrel(int argc, char** argv) {
     splash.show();
     splash.activateWindow();
     splash.repaint();
-    // Termination signals wait in their socket until there is a window to close.
-    QApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+    QApplication::processEvents();
 
     frmMain window;
     mainForm = &window;
