@@ -2,16 +2,23 @@
 // Window measures are designed in twips: 1/1440 inch, 15 twips to a pixel at 96 dpi.
 
 #include <QtGlobal>
+#include <algorithm>
+#include <limits>
 
 namespace tobrel::app {
 
 inline constexpr int kTwipsPerPixel = 15;
 
+// Both conversions are exact for every int: they work in 64 bits, and twips()
+// saturates at the ends of the range rather than wrapping round.
 constexpr int px(int twips) {
-    return (twips + (twips >= 0 ? 7 : -7)) / kTwipsPerPixel;
+    const long long wide = twips;
+    return static_cast<int>((wide + (wide >= 0 ? 7 : -7)) / kTwipsPerPixel);
 }
 constexpr int twips(int pixels) {
-    return pixels * kTwipsPerPixel;
+    const long long wide = static_cast<long long>(pixels) * kTwipsPerPixel;
+    return static_cast<int>(std::clamp<long long>(wide, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
 }
 
 } // namespace tobrel::app

@@ -4,11 +4,21 @@
 
 #include "app/CommonDialog.h"
 
+#include <QPoint>
 #include <QWidget>
 #include <array>
+#include <memory>
+#include <optional>
 
+class QAction;
 class QFrame;
+class QLabel;
+class QMenu;
 class QPushButton;
+
+namespace tobrel::platform {
+class TitleBarFilter;
+}
 
 namespace tobrel::app {
 
@@ -16,6 +26,7 @@ class CodeListPanel;
 class ConvertPanel;
 class MemCardPanel;
 class TabStrip;
+class TrayIcon;
 
 class frmMain : public QWidget {
     Q_OBJECT
@@ -49,6 +60,14 @@ public:
     // Pulls the window back inside the primary screen.
     void clampToScreen();
 
+    // Puts the icon into the tray (mode 0 adds it, 1 changes it, 2 removes it).
+    void SysTrayIcon(QLabel* GetPic, const QString& GetTip, int GetMode);
+    // The tray menu's two items; a left double click on the icon restores too.
+    void mnuPop_Normal_Click();
+    void mnuPop_End_Click();
+    // Shows the About window modally.
+    void showAbout();
+
     bool keepOnScreen() const { return keepOnScreen_; }
     CommonDialog& dlgCmmn() { return dlgCmmn_; }
     TabStrip* mainTabs() const { return tabMain; }
@@ -56,17 +75,25 @@ public:
     MemCardPanel* memCardPanel() const { return fraMemCard; }
     CodeListPanel* codeListPanel() const { return fraCodeList; }
     QFrame* panel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
+    TrayIcon& trayIcon() const { return *tray_; }
+    QMenu* trayMenu() const { return mnuPop; }
 
     // Window position in twips, as the settings store it.
     QPoint positionTwips() const;
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
     void placeWindow();
+    void installHook();
+    void removeHook();
+    void picIcon_Notified(int notice);
+    QPoint positionToSave() const;
     void queryUnload();
     void unload();
     void setTabGeometry(int index);
@@ -81,6 +108,12 @@ private:
     QPushButton* cmdKeyClose;
     QPushButton* cmdLaunchClose;
     std::array<QFrame*, 5> panels_{};
+    QLabel* picIcon; // holds the tray icon's picture
+    QMenu* mnuPop;
+    QAction* mnuPop_Normal;
+    QAction* mnuPop_End;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<platform::TitleBarFilter> titleBarFilter_;
 
     bool keepOnScreen_ = false;
     int waku_ = 0;
@@ -88,6 +121,13 @@ private:
     bool loaded_ = false;
     bool hookInstalled_ = false;
     bool unloaded_ = false;
+    bool inTray_ = false;
+    // The stored position, in twips, when the window was placed by it; written
+    // back as it was as long as the window keeps the place it was given.
+    std::optional<QPoint> storedPosition_;
+    QPoint placedAt_; // pixels, where the window system put it at first
+    bool placementDone_ = false;
+    QPoint restoredPosition_; // pixels, the last position in the normal state
 };
 
 } // namespace tobrel::app

@@ -1,6 +1,8 @@
 #include "app/modMain.h"
 
+#include "app/AppVersion.h"
 #include "app/frmMain.h"
+#include "app/frmSplash.h"
 #include "platform/single_instance.h"
 
 #include <QApplication>
@@ -40,6 +42,9 @@ void closeOnTerminationSignals(QObject* owner) {
         [[maybe_unused]] auto got = ::read(g_signalPipe[0], &byte, 1);
         if (mainForm) {
             mainForm->close();
+        } else {
+            // No main window yet (the splash is up): keep the request for it.
+            [[maybe_unused]] auto again = ::write(g_signalPipe[1], &byte, 1);
         }
     });
     struct sigaction action {};
@@ -74,8 +79,8 @@ void prepareApplication() {
         QFont::insertSubstitution(QString::fromUtf8(family), QStringLiteral("IPAPGothic"));
     }
     QApplication::setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    QApplication::setApplicationName(QStringLiteral("Tobrel"));
-    QApplication::setApplicationVersion(QStringLiteral("1.27"));
+    QApplication::setApplicationName(AppVersion::title());
+    QApplication::setApplicationVersion(AppVersion::versionText());
 
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -93,10 +98,20 @@ int runTobrel(int argc, char** argv) {
     prepareApplication();
     closeOnTerminationSignals(&application);
 
+    // The splash shows while the main window loads; the load's yields repaint
+    // it, and a click or a key may close it earlier.
+    frmSplash splash;
+    splash.show();
+    splash.activateWindow();
+    splash.repaint();
+    QApplication::processEvents();
+
     frmMain window;
     mainForm = &window;
     window.load();
     window.show();
+    splash.close();          // closing again after the user closed it changes nothing
+    window.activateWindow(); // the splash had the focus
     saveScreenshotsWhenAsked(&application);
     const int status = QApplication::exec();
     mainForm = nullptr;

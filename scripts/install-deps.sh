@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
+    xvfb xauth libxcb1-dev
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "tests/app/AppTest.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -29,8 +30,11 @@ private:
         return process;
     }
 
+    // Waits until the lock names its owner: a copy killed between creating the
+    // file and writing it leaves an empty lock, which is not stale until it is old.
     bool waitForLock() {
-        return QTest::qWaitFor([this] { return QFile::exists(runtime_ + "/tobrel.lock"); }, 10000);
+        return QTest::qWaitFor([this] { return QFileInfo(runtime_ + "/tobrel.lock").size() > 0; },
+                               10000);
     }
 
 private slots:

@@ -1,0 +1,70 @@
+#include "app/frmSplash.h"
+
+#include "app/AppVersion.h"
+#include "app/Twips.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+
+// The resources live in a static library: register them before first use.
+static void initTobrelResources() {
+    Q_INIT_RESOURCE(tobrel);
+}
+
+namespace tobrel::app {
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      picSplash(new QLabel(this)), lblProductName(new QLabel(QStringLiteral("製品名"), this)) {
+    initTobrelResources();
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(AppVersion::title());
+    setAccessibleName(AppVersion::title());
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette border = palette(); // the border takes the picture's darkest blue
+    border.setColor(QPalette::Window, QColor(12, 16, 40));
+    setPalette(border);
+    setAutoFillBackground(true);
+
+    picSplash->setObjectName(QStringLiteral("picSplash"));
+    const QPixmap picture(QStringLiteral(":/splash.png"));
+    picSplash->setPixmap(picture);
+    picSplash->setGeometry(0, 0, picture.width(), picture.height());
+
+    lblProductName->setObjectName(QStringLiteral("lblProductName"));
+    QFont bold(QStringLiteral("ＭＳ Ｐゴシック"), 12);
+    bold.setBold(true);
+    lblProductName->setFont(bold);
+    lblProductName->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    lblProductName->resize(px(kLabelDesignWidthTwips), px(kLabelDesignHeightTwips));
+
+    // Load order: the window takes the picture's size plus the border, then the
+    // label goes to the picture's lower right by its size before its caption
+    // changes, so the longer caption does not move it.
+    const int pictureWidth = twips(picSplash->width());
+    const int pictureHeight = twips(picSplash->height());
+    setFixedSize(px(pictureWidth + kBorderTwips), px(pictureHeight + kBorderTwips));
+    const int labelWidth = twips(lblProductName->width());
+    const int labelHeight = twips(lblProductName->height());
+    lblProductName->move(px(pictureWidth - labelWidth),
+                         px(pictureHeight - (labelHeight + kLabelBottomGapTwips)));
+    lblProductName->setText(AppVersion::title() + QLatin1Char(' ') + AppVersion::versionText());
+    lblProductName->raise();
+}
+
+void frmSplash::mousePressEvent(QMouseEvent* event) {
+    QWidget::mousePressEvent(event);
+    close();
+}
+
+void frmSplash::keyPressEvent(QKeyEvent* event) {
+    // Keys that give a character (Enter and Esc among them) close the splash.
+    if (!event->text().isEmpty()) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace tobrel::app

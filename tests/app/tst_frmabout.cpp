@@ -1,0 +1,162 @@
+// The About window: its texts, place and modality, the home page link, and
+// the ways the main window opens it.
+
+#include "app/AppVersion.h"
+#include "app/DesktopShell.h"
+#include "app/TabStrip.h"
+#include "app/frmAbout.h"
+#include "app/frmMain.h"
+#include "tests/app/AppTest.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+using namespace tobrel;
+using namespace tobrel::testing;
+
+namespace {
+
+class RecordingShell final : public app::DesktopShell {
+public:
+    RecordingShell() { install(this); }
+    ~RecordingShell() override { install(nullptr); }
+    void openAddress(const QString& address) override { opened.push_back(address); }
+    QStringList opened;
+};
+
+// What a test saw of the About window while it was open.
+struct SeenAbout {
+    bool opened = false;
+    bool modal = false;
+    QString caption, title, description, copyright, homePage, homePageTip;
+    QPoint offset; // from the main window's corner
+    bool iconIsTheTrayPicture = false;
+    bool windowIconIsTheMainWindows = false;
+};
+
+// Runs trigger; when it opens the About window, looks at it and presses OK.
+SeenAbout openAbout(app::frmMain& window, const std::function<void()>& trigger) {
+    SeenAbout seen;
+    QTimer::singleShot(0, &window, [&] {
+        auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
+        if (!about) {
+            return;
+        }
+        seen.opened = true;
+        seen.modal = about->isModal();
+        seen.caption = about->windowTitle();
+        seen.title = about->titleLabel()->text();
+        seen.description = about->descriptionLabel()->text();
+        seen.copyright = about->copyrightLabel()->text();
+        seen.homePage = about->homePageLabel()->text();
+        seen.homePageTip = about->homePageLabel()->toolTip();
+        seen.offset = about->pos() - window.pos();
+        const QPixmap tray = window.findChild<QLabel*>("picIcon")->pixmap();
+        seen.iconIsTheTrayPicture = about->iconPicture()->pixmap().toImage() == tray.toImage();
+        seen.windowIconIsTheMainWindows =
+            about->windowIcon().cacheKey() == window.windowIcon().cacheKey();
+        QTest::mouseClick(about->okButton(), Qt::LeftButton);
+    });
+    trigger();
+    QCoreApplication::processEvents(); // lets the look end when nothing opened
+    return seen;
+}
+
+} // namespace
+
+class TestFrmAbout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheVersionTextsBesideTheMainWindowModally() {
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const SeenAbout seen = openAbout(window, [&] { window.showAbout(); });
+        QVERIFY(seen.opened);
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.caption, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+        QCOMPARE(seen.title, QStringLiteral("Tobrel Version 1.27"));
+        QCOMPARE(seen.description, QString::fromUtf8(app::AppVersion::kDescription));
+        QVERIFY(!seen.description.isEmpty());
+        QVERIFY(seen.copyright.startsWith(QStringLiteral("Copyright")));
+        QVERIFY(seen.homePage.startsWith(QStringLiteral("https://")));
+        QCOMPARE(seen.homePageTip, seen.homePage);
+        QCOMPARE(seen.offset, QPoint(360 / 15, 360 / 15));
+        QVERIFY(seen.iconIsTheTrayPicture);
+        QVERIFY(seen.windowIconIsTheMainWindows);
+        window.close();
+    }
+
+    void homePageGoesToTheDesktopUnchangedAndCloses_data() {
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::newRow("click") << false;
+        QTest::newRow("Enter on the focused link") << true;
+    }
+    void homePageGoesToTheDesktopUnchangedAndCloses() {
+        QFETCH(bool, byKeyboard);
+        RecordingShell shell;
+        app::frmAbout about(nullptr, QPixmap());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QLabel* link = about.homePageLabel();
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(link->font().underline());
+        if (byKeyboard) {
+            link->setFocus();
+            QTest::keyClick(link, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(link, Qt::LeftButton);
+        }
+        QCOMPARE(shell.opened, QStringList{QString::fromUtf8(app::AppVersion::kHomePage)});
+        QVERIFY(!about.isVisible());
+    }
+
+    void opensFromTheMainWindow_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("minimised");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("F1") << "F1" << false << true;
+        QTest::newRow("double click right of the tabs") << "free" << false << true;
+        QTest::newRow("title bar double click") << "title" << false << true;
+        QTest::newRow("double click on a tab") << "tab" << false << false;
+        QTest::newRow("F1 while minimised") << "F1" << true << false;
+    }
+    void opensFromTheMainWindow() {
+        QFETCH(QString, how);
+        QFETCH(bool, minimised);
+        QFETCH(bool, opens);
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (minimised) {
+            window.showMinimized();
+        }
+        QTabBar* bar = window.mainTabs()->tabBar();
+        const SeenAbout seen = openAbout(window, [&] {
+            if (how == "F1") {
+                QTest::keyClick(bar, Qt::Key_F1);
+            } else if (how == "free") {
+                QTest::mouseDClick(window.mainTabs(), Qt::LeftButton, {},
+                                   QPoint(bar->geometry().right() + 20, bar->height() / 2));
+            } else if (how == "tab") {
+                QTest::mouseDClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+            } else {
+                QMouseEvent title(QEvent::NonClientAreaMouseButtonDblClick, QPointF(40, -10),
+                                  QPointF(40, -10), Qt::LeftButton, Qt::LeftButton, {});
+                QApplication::sendEvent(&window, &title);
+            }
+        });
+        QCOMPARE(seen.opened, opens);
+        window.close();
+    }
+};
+
+QTEST_MAIN(TestFrmAbout)
+#include "tst_frmabout.moc"
