@@ -1,12 +1,13 @@
 #include "app/frmMain.h"
 
+#include "app/AppIcon.h"
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
+#include "app/CtrlPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
-#include "app/AppIcon.h"
-#include "app/modMain.h"
 #include "app/Twips.h"
+#include "app/modMain.h"
 #include "platform/files.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
@@ -53,9 +54,8 @@ frmMain::frmMain(QWidget* parent)
                                             QStringLiteral("ｺｰﾄﾞﾘｽﾄ抽出")},
                                            this)),
       fraConvert(new ConvertPanel(this)), fraMemCard(new MemCardPanel(this, dlgCmmn_)),
-      fraCtrl(new QFrame(this)), fraLnch(new QFrame(this)),
+      fraCtrl(new CtrlPanel(this)), fraLnch(new QFrame(this)),
       fraCodeList(new CodeListPanel(this, dlgCmmn_)),
-      cmdKeyClose(makeCloseButton(fraCtrl, "cmdKeyClose")),
       cmdLaunchClose(makeCloseButton(fraLnch, "cmdLaunchClose")) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tobrel"));
@@ -63,18 +63,17 @@ frmMain::frmMain(QWidget* parent)
 
     tabMain->setObjectName(QStringLiteral("tabMain"));
     tabMain->tabBar()->setAccessibleName(QStringLiteral("メインタブ"));
-    fraCtrl->setObjectName(QStringLiteral("fraCtrl"));
     fraLnch->setObjectName(QStringLiteral("fraLnch"));
     panels_ = {fraConvert, fraMemCard, fraCtrl, fraLnch, fraCodeList};
     for (auto* panel : panels_) {
         panel->setAutoFillBackground(true);
         panel->move(px(120), px(360));
     }
-    cmdKeyClose->setGeometry(px(3840), px(5760), px(1080), px(405));
     cmdLaunchClose->setGeometry(px(3840), px(5640), px(1080), px(405));
 
-    for (QPushButton* close : {fraConvert->closeButton(), fraMemCard->closeButton(), cmdKeyClose,
-                               cmdLaunchClose, fraCodeList->closeButton()}) {
+    for (QPushButton* close :
+         {fraConvert->closeButton(), fraMemCard->closeButton(), fraCtrl->closeButton(),
+          cmdLaunchClose, fraCodeList->closeButton()}) {
         connect(close, &QPushButton::clicked, this, &QWidget::close);
     }
     connect(tabMain, &TabStrip::tabChanged, this, &frmMain::tabMain_Click);
@@ -165,8 +164,11 @@ void frmMain::load() {
     fraConvert->applyLastDir(readSetting(kKeyLastDir));
     fraConvert->applyConvType(convTypeFromText(readIni(kSectionForm, kKeyConvType)));
     fraMemCard->readCardSlots();
+    fraCtrl->fillControllerLists(); // the key and ID tables are constant data
+    fraCtrl->loadControllerMapping();
 
     tabMain->setCurrentIndex(lastTabFromText(readIni(kSectionForm, kKeyLastTab)));
+    fraCtrl->applyCtrlTab(ctrlTabFromText(readIni(kSectionForm, kKeyCtrlTab)));
 
     iconPath_ = readSetting(kKeyIconPath);
     if (!iconPath_.isEmpty() && fileExistsForSettings(iconPath_.toStdString())) {
@@ -195,6 +197,7 @@ void frmMain::unload() {
         writeSetting(writer, kKeyConvType, QString::number(fraConvert->convType()));
     }
     writeSetting(writer, kKeyLastTab, QString::number(tabMain->currentIndex()));
+    writeSetting(writer, kKeyCtrlTab, QString::number(fraCtrl->ctrlTab()));
     writeSetting(writer, kKeyIconPath, iconPath_);
     writeSetting(writer, kKeyCodePath, fraCodeList->codePath());
     writeSetting(writer, kKeyWaku, QString::number(waku_));

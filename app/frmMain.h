@@ -14,6 +14,7 @@ namespace tobrel::app {
 
 class CodeListPanel;
 class ConvertPanel;
+class CtrlPanel;
 class MemCardPanel;
 class TabStrip;
 
@@ -54,6 +55,7 @@ public:
     TabStrip* mainTabs() const { return tabMain; }
     ConvertPanel* convertPanel() const { return fraConvert; }
     MemCardPanel* memCardPanel() const { return fraMemCard; }
+    CtrlPanel* ctrlPanel() const { return fraCtrl; }
     CodeListPanel* codeListPanel() const { return fraCodeList; }
     QFrame* panel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
 
@@ -75,10 +77,9 @@ private:
     TabStrip* tabMain;
     ConvertPanel* fraConvert;
     MemCardPanel* fraMemCard;
-    QFrame* fraCtrl;
+    CtrlPanel* fraCtrl;
     QFrame* fraLnch;
     CodeListPanel* fraCodeList;
-    QPushButton* cmdKeyClose;
     QPushButton* cmdLaunchClose;
     std::array<QFrame*, 5> panels_{};
 
