@@ -74,26 +74,13 @@ CtrlPanel::CtrlPanel(QWidget* mainWindow)
     for (QFrame* frame : {fraCtrl1, fraCtrl2}) {
         frame->setGeometry(twipRect(120, 390, 4815, 5205));
     }
-    buildRows(fraCtrl1, 0, labID1, cmbID1, labCtrl1, cmbCtrl1);
-    buildRows(fraCtrl2, 1, labID2, cmbID2, labCtrl2, cmbCtrl2);
-
     cmdKeyGet->setObjectName(QStringLiteral("cmdKeyGet"));
     cmdKeyApply->setObjectName(QStringLiteral("cmdKeyApply"));
     cmdKeyClose->setObjectName(QStringLiteral("cmdKeyClose"));
     cmdKeyGet->setGeometry(twipRect(1560, 5760, 1080, 405));
     cmdKeyApply->setGeometry(twipRect(2700, 5760, 1080, 405));
     cmdKeyClose->setGeometry(twipRect(3840, 5760, 1080, 405));
-
-    // Reading order: the controller tabs, the rows of the frame in front, the buttons.
-    QWidget* previous = tabSelCtrl->tabBar();
-    for (int controller = 0; controller < kControllerCount; ++controller) {
-        for (std::size_t row = 0; row < kRows; ++row) {
-            setTabOrder(previous, idSelectors(controller)[row]);
-            setTabOrder(idSelectors(controller)[row], keySelectors(controller)[row]);
-            previous = keySelectors(controller)[row];
-        }
-    }
-    setTabOrder(previous, cmdKeyGet);
+    setTabOrder(tabSelCtrl->tabBar(), cmdKeyGet);
     setTabOrder(cmdKeyGet, cmdKeyApply);
     setTabOrder(cmdKeyApply, cmdKeyClose);
 
@@ -137,14 +124,22 @@ void CtrlPanel::buildRows(QFrame* frame, int controller, Labels& idLabels, Selec
         idSelectors[r] = idSelector;
         controlLabels[r] = controlLabel;
         keySelectors[r] = keySelector;
+        // Shown with their frame, also when built into a panel already visible.
+        for (QWidget* widget :
+             std::array<QWidget*, 4>{idLabel, idSelector, controlLabel, keySelector}) {
+            widget->show();
+        }
     }
 }
 
 void CtrlPanel::fillControllerLists() {
-    if (listsFilled_) {
-        return; // filled once; reloading only changes the selections
+    if (rowsBuilt_) {
+        return; // built once; reloading only changes the selections
     }
-    listsFilled_ = true;
+    rowsBuilt_ = true;
+    buildRows(fraCtrl1, 0, labID1, cmbID1, labCtrl1, cmbCtrl1);
+    buildRows(fraCtrl2, 1, labID2, cmbID2, labCtrl2, cmbCtrl2);
+
     // One model per list shape, shared by every selector of that shape: the
     // three key lists (up/down, left/right, buttons) and the ID list.
     auto* upDown = new QStringListModel(keyNames(0), this);
@@ -156,31 +151,40 @@ void CtrlPanel::fillControllerLists() {
     }
     auto* ids = new QStringListModel(idNames, this);
 
+    // Reading order: the controller tabs, the rows of the frame in front
+    // (ID, then key), the buttons.
+    QWidget* previous = tabSelCtrl->tabBar();
     EventPump pump;
-    for (int row = 0; row < kRows; ++row) {
-        const auto r = static_cast<std::size_t>(row);
-        QStringListModel* keys = nullptr;
-        switch (emulator::rowGroup(row)) {
-        case emulator::RowGroup::UpDown:
-            keys = upDown;
-            break;
-        case emulator::RowGroup::LeftRight:
-            keys = leftRight;
-            break;
-        case emulator::RowGroup::Buttons:
-            keys = buttons;
-            break;
+    for (int controller = 0; controller < kControllerCount; ++controller) {
+        for (int row = 0; row < kRows; ++row) {
+            const auto r = static_cast<std::size_t>(row);
+            QStringListModel* keys = nullptr;
+            switch (emulator::rowGroup(row)) {
+            case emulator::RowGroup::UpDown:
+                keys = upDown;
+                break;
+            case emulator::RowGroup::LeftRight:
+                keys = leftRight;
+                break;
+            case emulator::RowGroup::Buttons:
+                keys = buttons;
+                break;
+            }
+            idSelectors(controller)[r]->setModel(ids);
+            keySelectors(controller)[r]->setModel(keys);
+            setTabOrder(previous, idSelectors(controller)[r]);
+            setTabOrder(idSelectors(controller)[r], keySelectors(controller)[r]);
+            previous = keySelectors(controller)[r];
+            pump(); // the window keeps painting
         }
-        for (QComboBox* selector : {cmbCtrl1[r], cmbCtrl2[r]}) {
-            selector->setModel(keys);
-            selector->setCurrentIndex(-1); // the mapping's load selects the items
-        }
-        for (QComboBox* selector : {cmbID1[r], cmbID2[r]}) {
-            selector->setModel(ids);
-            selector->setCurrentIndex(-1);
-        }
-        pump(); // the splash keeps painting while the window loads
+        showSelections(controller, mapping_.selections(controller));
     }
+    setTabOrder(previous, cmdKeyGet);
+}
+
+void CtrlPanel::showEvent(QShowEvent* event) {
+    fillControllerLists();
+    QFrame::showEvent(event);
 }
 
 const CtrlPanel::Selectors& CtrlPanel::idSelectors(int controller) const {
@@ -199,6 +203,9 @@ void CtrlPanel::showSelections(int controller, const emulator::ControllerSelecti
 }
 
 emulator::ControllerSelections CtrlPanel::currentSelections(int controller) const {
+    if (!rowsBuilt_) {
+        return mapping_.selections(controller); // what the selectors will show
+    }
     emulator::ControllerSelections rows;
     for (std::size_t row = 0; row < kRows; ++row) {
         rows[row] = {idSelectors(controller)[row]->currentIndex(),
@@ -213,10 +220,11 @@ void CtrlPanel::loadControllerMapping() {
     }
     BusyGuard guard(busy_, {cmdKeyGet, cmdKeyApply});
     guard.showWaitCursor();
-    fillControllerLists(); // a no-op after the load step
-    mapping_.load();       // a value that cannot be read shows its record as it was
-    for (int controller = 0; controller < kControllerCount; ++controller) {
-        showSelections(controller, mapping_.selections(controller));
+    mapping_.load(); // a value that cannot be read shows its record as it was
+    if (rowsBuilt_) {
+        for (int controller = 0; controller < kControllerCount; ++controller) {
+            showSelections(controller, mapping_.selections(controller));
+        }
     }
 }
 
@@ -228,7 +236,6 @@ void CtrlPanel::applyControllerMapping() {
     {
         BusyGuard guard(busy_, {cmdKeyGet, cmdKeyApply});
         guard.showWaitCursor();
-        fillControllerLists();
         const auto written = mapping_.apply({currentSelections(0), currentSelections(1)});
         for (std::size_t c = 0; c < written.size(); ++c) {
             if (!written[c]) {

@@ -26,7 +26,10 @@ public:
 
     explicit CtrlPanel(QWidget* mainWindow);
 
-    // Gives the 56 selectors their lists; done once, at load.
+    // Builds the 14 rows of both frames, gives the 56 selectors their lists
+    // and shows the mapping in them. Done once, when the panel is first
+    // shown, so a start on another tab does not pay for them; until then
+    // the mapping's records are what the selectors would show.
     void fillControllerLists();
     // Reads both values and selects, in every selector, what they hold.
     void loadControllerMapping();
@@ -44,6 +47,9 @@ public:
 
     QPushButton* closeButton() const { return cmdKeyClose; }
     const emulator::ControllerMapping& mapping() const { return mapping_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildRows(QFrame* frame, int controller, Labels& idLabels, Selectors& idSelectors,
@@ -70,7 +76,7 @@ private:
     QPushButton* cmdKeyApply;
     QPushButton* cmdKeyClose;
     bool busy_ = false;
-    bool listsFilled_ = false;
+    bool rowsBuilt_ = false;
 };
 
 } // namespace tobrel::app

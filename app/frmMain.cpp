@@ -164,8 +164,7 @@ void frmMain::load() {
     fraConvert->applyLastDir(readSetting(kKeyLastDir));
     fraConvert->applyConvType(convTypeFromText(readIni(kSectionForm, kKeyConvType)));
     fraMemCard->readCardSlots();
-    fraCtrl->fillControllerLists(); // the key and ID tables are constant data
-    fraCtrl->loadControllerMapping();
+    fraCtrl->loadControllerMapping(); // its lists are filled when the panel is first shown
 
     tabMain->setCurrentIndex(lastTabFromText(readIni(kSectionForm, kKeyLastTab)));
     fraCtrl->applyCtrlTab(ctrlTabFromText(readIni(kSectionForm, kKeyCtrlTab)));

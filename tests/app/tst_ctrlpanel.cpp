@@ -181,6 +181,27 @@ private slots:
         QVERIFY(f.prompts.messages.empty());
     }
 
+    void panelNotYetShownAppliesAndLaterShowsWhatWasLoaded() {
+        Fixture f;
+        auto first = vgsValue();
+        putEntry(first, 5, emulator::kKeyboardTag, 113, 'Z');
+        storeValue(0, first);
+        f.window = std::make_unique<app::frmMain>();
+        f.window->load();
+        f.window->show(); // on the first tab: the rows are built when the panel shows
+        f.window->ctrlPanel()->cmdKeyApply_Click();
+        QCOMPARE(storedValue(0), first);
+        std::vector<std::uint8_t> allEmpty(emulator::kControllerRecordSize, 0);
+        for (int row = 0; row < 14; ++row) {
+            putEntry(allEmpty, row, emulator::kEmptyTag, 0, 0);
+        }
+        QCOMPARE(storedValue(1), allEmpty); // never stored: written as well, all "EMPTY"
+        f.window->mainTabs()->tabBar()->setCurrentIndex(2);
+        QVERIFY(f.key(1, 5)->isVisible());
+        QCOMPARE(f.key(1, 5)->currentText(), QStringLiteral("Z"));
+        QCOMPARE(f.id(1, 5)->currentText(), QStringLiteral("ID2"));
+    }
+
     void applyWritesBothControllersEditsMadeOnEitherPage() {
         Fixture f;
         auto first = vgsValue();
