@@ -1,7 +1,6 @@
 #include "app/CtrlPanel.h"
 
 #include "app/BusyGuard.h"
-#include "app/EventPump.h"
 #include "app/RegistryWriteError.h"
 #include "app/TabStrip.h"
 #include "app/Twips.h"
@@ -93,7 +92,7 @@ CtrlPanel::CtrlPanel(QWidget* mainWindow)
 void CtrlPanel::buildRows(QFrame* frame, int controller, Labels& idLabels, Selectors& idSelectors,
                           Labels& controlLabels, Selectors& keySelectors) {
     const QString suffix = QString::number(controller + 1);
-    const QString controllerName = qText(emulator::kControllerTabCaptions[controller == 0 ? 0 : 1]);
+    const QString controllerName = qText(emulator::kControllerTabCaptions[static_cast<std::size_t>(controller)]);
     for (int row = 0; row < kRows; ++row) {
         const auto r = static_cast<std::size_t>(row);
         const int top = kFirstRowTop + row * kRowPitch;
@@ -154,7 +153,6 @@ void CtrlPanel::fillControllerLists() {
     // Reading order: the controller tabs, the rows of the frame in front
     // (ID, then key), the buttons.
     QWidget* previous = tabSelCtrl->tabBar();
-    EventPump pump;
     for (int controller = 0; controller < kControllerCount; ++controller) {
         for (int row = 0; row < kRows; ++row) {
             const auto r = static_cast<std::size_t>(row);
@@ -175,7 +173,6 @@ void CtrlPanel::fillControllerLists() {
             setTabOrder(previous, idSelectors(controller)[r]);
             setTabOrder(idSelectors(controller)[r], keySelectors(controller)[r]);
             previous = keySelectors(controller)[r];
-            pump(); // the window keeps painting
         }
         showSelections(controller, mapping_.selections(controller));
     }
