@@ -121,34 +121,6 @@ TEST_F(ControllerMappingTest, LoadThenApplyWithoutChangesKeepsEveryByte) {
     }
 }
 
-TEST_F(ControllerMappingTest, EditedRowsChangeOnlyTheirTagIdAndCode) {
-    const auto first = vgsRecord(3);
-    const auto second = vgsRecord(4);
-    store(0, first);
-    store(1, second);
-    mapping_.load();
-    auto selections = std::array{mapping_.selections(0), mapping_.selections(1)};
-    selections[1][13] = {*idItemByName("ID16"), *keyItemByName(13, "ﾎﾞﾀﾝ12")};
-    selections[0][2] = {*idItemByName("EMPTY"), *keyItemByName(2, "ｺﾝﾄﾛｰﾗ X軸")};
-    ASSERT_EQ(mapping_.apply(selections), (std::array<bool, 2>{true, true}));
-
-    auto expectedSecond = second; // START is entry 13: tag at 700, code at 740
-    for (std::size_t i = 0; i < 4; ++i) {
-        expectedSecond[700 + i] = kJoystickTag[i];
-    }
-    expectedSecond[704] = 127;
-    expectedSecond[740] = 59;
-    EXPECT_EQ(stored(1), expectedSecond);
-    auto expectedFirst = first;
-    putEntry(expectedFirst, 2, kJoystickTag, 0, 0);
-    EXPECT_EQ(stored(0), expectedFirst);
-
-    ControllerMapping reloaded(store_);
-    reloaded.load();
-    EXPECT_EQ(reloaded.selections(1)[13], selections[1][13]);
-    EXPECT_EQ(reloaded.selections(0)[2], selections[0][2]);
-}
-
 TEST_F(ControllerMappingTest, ValuesThatCannotBeReadLeaveTheirRecordAndShortOnesArePadded) {
     const auto first = vgsRecord(5);
     store(0, first);
@@ -219,16 +191,6 @@ TEST(ControllerMappingWrites, BothValuesAreWrittenInOrderWhateverTheFirstAnswers
         EXPECT_EQ(registry.attempts,
                   (std::vector<std::string>{"Bank 00 Slot 00", "Bank 01 Slot 00"}));
     }
-}
-
-TEST(ControllerMappingNames, NamesAreFoundOnlyInTheRowsOwnList) {
-    EXPECT_EQ(keyItemByName(0, "ｺﾝﾄﾛｰﾗ Y軸"), 82);
-    EXPECT_EQ(keyItemByName(0, "ｺﾝﾄﾛｰﾗ X軸"), std::nullopt);
-    EXPECT_EQ(keyItemByName(4, "ﾎﾞﾀﾝ01"), 82);
-    EXPECT_EQ(keyItemByName(4, "PAGE UP"), 15);
-    EXPECT_EQ(keyItemByName(4, "page up"), std::nullopt);
-    EXPECT_EQ(idItemByName("ID16"), 16);
-    EXPECT_EQ(idItemByName("ID17"), std::nullopt);
 }
 
 // A real Wine prefix's user.reg holding both values: loading and applying
