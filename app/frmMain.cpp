@@ -4,6 +4,7 @@
 #include "app/AppVersion.h"
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
+#include "app/CtrlPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
 #include "app/TrayIcon.h"
@@ -86,9 +87,8 @@ frmMain::frmMain(QWidget* parent)
                                             QStringLiteral("ｺｰﾄﾞﾘｽﾄ抽出")},
                                            this)),
       fraConvert(new ConvertPanel(this)), fraMemCard(new MemCardPanel(this, dlgCmmn_)),
-      fraCtrl(new QFrame(this)), fraLnch(new QFrame(this)),
+      fraCtrl(new CtrlPanel(this)), fraLnch(new QFrame(this)),
       fraCodeList(new CodeListPanel(this, dlgCmmn_)),
-      cmdKeyClose(makeCloseButton(fraCtrl, "cmdKeyClose")),
       cmdLaunchClose(makeCloseButton(fraLnch, "cmdLaunchClose")), picIcon(new QLabel(this)),
       mnuPop(new QMenu(this)), mnuPop_Normal(mnuPop->addAction(QStringLiteral("元に戻す"))),
       mnuPop_End(mnuPop->addAction(QStringLiteral("終了"))), tray_(TrayIcon::create()) {
@@ -119,18 +119,17 @@ frmMain::frmMain(QWidget* parent)
 
     tabMain->setObjectName(QStringLiteral("tabMain"));
     tabMain->tabBar()->setAccessibleName(QStringLiteral("メインタブ"));
-    fraCtrl->setObjectName(QStringLiteral("fraCtrl"));
     fraLnch->setObjectName(QStringLiteral("fraLnch"));
     panels_ = {fraConvert, fraMemCard, fraCtrl, fraLnch, fraCodeList};
     for (auto* panel : panels_) {
         panel->setAutoFillBackground(true);
         panel->move(px(120), px(360));
     }
-    cmdKeyClose->setGeometry(px(3840), px(5760), px(1080), px(405));
     cmdLaunchClose->setGeometry(px(3840), px(5640), px(1080), px(405));
 
-    for (QPushButton* close : {fraConvert->closeButton(), fraMemCard->closeButton(), cmdKeyClose,
-                               cmdLaunchClose, fraCodeList->closeButton()}) {
+    for (QPushButton* close :
+         {fraConvert->closeButton(), fraMemCard->closeButton(), fraCtrl->closeButton(),
+          cmdLaunchClose, fraCodeList->closeButton()}) {
         connect(close, &QPushButton::clicked, this, &QWidget::close);
     }
     connect(tabMain, &TabStrip::tabChanged, this, &frmMain::tabMain_Click);
@@ -227,8 +226,11 @@ void frmMain::load() {
     fraConvert->applyLastDir(readSetting(kKeyLastDir));
     fraConvert->applyConvType(convTypeFromText(readIni(kSectionForm, kKeyConvType)));
     fraMemCard->readCardSlots();
+    fraCtrl->fillControllerLists();
+    fraCtrl->loadControllerMapping();
 
     tabMain->setCurrentIndex(lastTabFromText(readIni(kSectionForm, kKeyLastTab)));
+    fraCtrl->applyCtrlTab(ctrlTabFromText(readIni(kSectionForm, kKeyCtrlTab)));
 
     iconPath_ = readSetting(kKeyIconPath);
     if (!iconPath_.isEmpty() && fileExistsForSettings(iconPath_.toStdString())) {
@@ -292,6 +294,7 @@ void frmMain::unload() {
         writeSetting(writer, kKeyConvType, QString::number(fraConvert->convType()));
     }
     writeSetting(writer, kKeyLastTab, QString::number(tabMain->currentIndex()));
+    writeSetting(writer, kKeyCtrlTab, QString::number(fraCtrl->ctrlTab()));
     writeSetting(writer, kKeyIconPath, iconPath_);
     writeSetting(writer, kKeyCodePath, fraCodeList->codePath());
     writeSetting(writer, kKeyWaku, QString::number(waku_));

@@ -24,6 +24,7 @@ namespace tobrel::app {
 
 class CodeListPanel;
 class ConvertPanel;
+class CtrlPanel;
 class MemCardPanel;
 class TabStrip;
 class TrayIcon;
@@ -73,6 +74,7 @@ public:
     TabStrip* mainTabs() const { return tabMain; }
     ConvertPanel* convertPanel() const { return fraConvert; }
     MemCardPanel* memCardPanel() const { return fraMemCard; }
+    CtrlPanel* ctrlPanel() const { return fraCtrl; }
     CodeListPanel* codeListPanel() const { return fraCodeList; }
     QFrame* panel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
     TrayIcon& trayIcon() const { return *tray_; }
@@ -102,10 +104,9 @@ private:
     TabStrip* tabMain;
     ConvertPanel* fraConvert;
     MemCardPanel* fraMemCard;
-    QFrame* fraCtrl;
+    CtrlPanel* fraCtrl;
     QFrame* fraLnch;
     CodeListPanel* fraCodeList;
-    QPushButton* cmdKeyClose;
     QPushButton* cmdLaunchClose;
     std::array<QFrame*, 5> panels_{};
     QLabel* picIcon; // holds the tray icon's picture

@@ -22,7 +22,9 @@ bool isDriveLetterPath(const std::string& path) {
            path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
-std::string describeRefusal(const platform::RegistryLocation& location) {
+} // namespace
+
+std::string describeRegistryRefusal(const platform::RegistryLocation& location) {
     switch (platform::registryWriteBlock(location)) {
     case platform::RegistryWriteBlock::Unreadable:
         return "the registry file cannot be read";
@@ -36,6 +38,8 @@ std::string describeRefusal(const platform::RegistryLocation& location) {
     }
     return "the registry file could not be written";
 }
+
+namespace {
 
 int printSlots() {
     emulator::CardSlotPaths paths;
@@ -102,7 +106,7 @@ int setSlot(const Arguments& args) {
         return kExitFailed;
     }
     if (!emulator::writeCardSlot(platform::systemRegistry(), which, index, slotText)) {
-        std::cerr << location.file << ": " << describeRefusal(location) << '\n';
+        std::cerr << location.file << ": " << describeRegistryRefusal(location) << '\n';
         return kExitFailed;
     }
     std::cout << slotLabel(which, index) << '\t' << slotText << '\n';

@@ -2,6 +2,8 @@
 // The subcommands of tobrel-cli. Each returns the process exit status:
 // 0 when everything was done, 1 when any part failed, 2 for bad usage.
 
+#include "platform/registry_store.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,10 @@ int runConvert(const Arguments& args);
 int runSaves(const Arguments& args);
 int runSlots(const Arguments& args);
 int runCodelist(const Arguments& args);
+int runController(const Arguments& args);
+
+// Why a write to the registry at location failed, for a message.
+std::string describeRegistryRefusal(const platform::RegistryLocation& location);
 
 // Prints the usage text to standard error and returns kExitUsage.
 int usageError(const std::string& message);

@@ -30,6 +30,15 @@ constexpr std::string_view kUsage = R"(usage:
       An empty PATH ("") empties the slot.
       The registry is $TOBREL_REGISTRY, else $WINEPREFIX/user.reg (default
       ~/.wine), else ~/.config/tobrel/user.reg.
+  tobrel-cli controller
+      Prints the VGS controller mapping as the controller panel shows it, one
+      row per line: controller (1 or 2), a tab, row (0 up, 1 down, 2 left,
+      3 right, 4 triangle, 5 circle, 6 square, 7 cross, 8 L1, 9 L2, 10 R1,
+      11 R2, 12 SELECT, 13 START), a tab, controller ID, a tab, key.
+  tobrel-cli controller set 1|2 ROW ID KEY
+      Sets one row by the names the panel's selectors show (ID: EMPTY, ID1 to
+      ID16; KEY: e.g. A, "PAGE UP", "ｺﾝﾄﾛｰﾗ X軸", ﾎﾞﾀﾝ12) and writes both
+      controllers, as the panel's 変更 button does.
   tobrel-cli codelist FILE
       Writes the Japanese sections of the [pec]Codelist file FILE into
       codelist_japan.inf in the same folder and prints that path.
@@ -63,6 +72,9 @@ int main(int argc, char** argv) {
     }
     if (command == "slots") {
         return runSlots(args);
+    }
+    if (command == "controller") {
+        return runController(args);
     }
     if (command == "codelist") {
         return runCodelist(args);

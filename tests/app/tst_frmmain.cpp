@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(ini.read(), crlf({"[FORM]", "LASTDIR=" + currentFolder(),
                                    "POSTOP=" + std::to_string(kCentredTopTwips),
                                    "POSLEFT=" + std::to_string(kCentredLeftTwips), "CONVTYPE=0",
-                                   "LASTTAB=0", "ICONPATH=", "CODEPATH=", "WAKU=0"}));
+                                   "LASTTAB=0", "CTRLTAB=0", "ICONPATH=", "CODEPATH=", "WAKU=0"}));
         QVERIFY(prompts.messages.empty());
     }
 
@@ -69,11 +69,12 @@ private slots:
         window.load();
         QCOMPARE(window.convertPanel()->convType(), 3);
         window.close();
-        QCOMPARE(ini.read(), crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
-                                   "lastdir=" + currentFolder(), "; comment inside", "Convtype=3",
-                                   "unknown=1", "POSTOP=" + std::to_string(kCentredTopTwips),
-                                   "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0",
-                                   "ICONPATH=", "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
+        QCOMPARE(ini.read(),
+                 crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
+                       "lastdir=" + currentFolder(), "; comment inside", "Convtype=3", "unknown=1",
+                       "POSTOP=" + std::to_string(kCentredTopTwips),
+                       "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0", "CTRLTAB=0",
+                       "ICONPATH=", "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
     }
 
     void clientSizeFollowsTheTab_data() {
