@@ -2,6 +2,7 @@
 
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
+#include "app/LaunchPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
 #include "app/AppIcon.h"
@@ -53,10 +54,9 @@ frmMain::frmMain(QWidget* parent)
                                             QStringLiteral("ｺｰﾄﾞﾘｽﾄ抽出")},
                                            this)),
       fraConvert(new ConvertPanel(this)), fraMemCard(new MemCardPanel(this, dlgCmmn_)),
-      fraCtrl(new QFrame(this)), fraLnch(new QFrame(this)),
+      fraCtrl(new QFrame(this)), fraLnch(new LaunchPanel(this, dlgCmmn_)),
       fraCodeList(new CodeListPanel(this, dlgCmmn_)),
-      cmdKeyClose(makeCloseButton(fraCtrl, "cmdKeyClose")),
-      cmdLaunchClose(makeCloseButton(fraLnch, "cmdLaunchClose")) {
+      cmdKeyClose(makeCloseButton(fraCtrl, "cmdKeyClose")) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tobrel"));
     setWindowIcon(builtInIcon());
@@ -64,17 +64,15 @@ frmMain::frmMain(QWidget* parent)
     tabMain->setObjectName(QStringLiteral("tabMain"));
     tabMain->tabBar()->setAccessibleName(QStringLiteral("メインタブ"));
     fraCtrl->setObjectName(QStringLiteral("fraCtrl"));
-    fraLnch->setObjectName(QStringLiteral("fraLnch"));
     panels_ = {fraConvert, fraMemCard, fraCtrl, fraLnch, fraCodeList};
     for (auto* panel : panels_) {
         panel->setAutoFillBackground(true);
         panel->move(px(120), px(360));
     }
     cmdKeyClose->setGeometry(px(3840), px(5760), px(1080), px(405));
-    cmdLaunchClose->setGeometry(px(3840), px(5640), px(1080), px(405));
 
     for (QPushButton* close : {fraConvert->closeButton(), fraMemCard->closeButton(), cmdKeyClose,
-                               cmdLaunchClose, fraCodeList->closeButton()}) {
+                               fraLnch->closeButton(), fraCodeList->closeButton()}) {
         connect(close, &QPushButton::clicked, this, &QWidget::close);
     }
     connect(tabMain, &TabStrip::tabChanged, this, &frmMain::tabMain_Click);
@@ -168,6 +166,10 @@ void frmMain::load() {
 
     tabMain->setCurrentIndex(lastTabFromText(readIni(kSectionForm, kKeyLastTab)));
 
+    for (int slot = 0; slot < launcher::kSlotCount; ++slot) {
+        fraLnch->restoreSlot(slot, readSetting(kKeyLaunchPath[static_cast<std::size_t>(slot)]));
+    }
+
     iconPath_ = readSetting(kKeyIconPath);
     if (!iconPath_.isEmpty() && fileExistsForSettings(iconPath_.toStdString())) {
         const QIcon custom(iconPath_);
@@ -195,6 +197,10 @@ void frmMain::unload() {
         writeSetting(writer, kKeyConvType, QString::number(fraConvert->convType()));
     }
     writeSetting(writer, kKeyLastTab, QString::number(tabMain->currentIndex()));
+    for (int slot = 0; slot < launcher::kSlotCount; ++slot) {
+        writeSetting(writer, kKeyLaunchPath[static_cast<std::size_t>(slot)],
+                     fraLnch->slotPath(slot));
+    }
     writeSetting(writer, kKeyIconPath, iconPath_);
     writeSetting(writer, kKeyCodePath, fraCodeList->codePath());
     writeSetting(writer, kKeyWaku, QString::number(waku_));

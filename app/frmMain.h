@@ -14,6 +14,7 @@ namespace tobrel::app {
 
 class CodeListPanel;
 class ConvertPanel;
+class LaunchPanel;
 class MemCardPanel;
 class TabStrip;
 
@@ -55,6 +56,7 @@ public:
     ConvertPanel* convertPanel() const { return fraConvert; }
     MemCardPanel* memCardPanel() const { return fraMemCard; }
     CodeListPanel* codeListPanel() const { return fraCodeList; }
+    LaunchPanel* launchPanel() const { return fraLnch; }
     QFrame* panel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
 
     // Window position in twips, as the settings store it.
@@ -76,10 +78,9 @@ private:
     ConvertPanel* fraConvert;
     MemCardPanel* fraMemCard;
     QFrame* fraCtrl;
-    QFrame* fraLnch;
+    LaunchPanel* fraLnch;
     CodeListPanel* fraCodeList;
     QPushButton* cmdKeyClose;
-    QPushButton* cmdLaunchClose;
     std::array<QFrame*, 5> panels_{};
 
     bool keepOnScreen_ = false;

@@ -1,0 +1,284 @@
+// The launcher panel: registering programs with their icons, restoring and
+// saving the six slots, and what a click on a start button starts.
+
+#include "app/LaunchPanel.h"
+#include "app/ProgramStarter.h"
+#include "app/TabStrip.h"
+#include "app/frmMain.h"
+#include "launcher/launch_slots.h"
+#include "tests/app/AppTest.h"
+#include "tests/support/pe_image.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+using namespace tobrel;
+using namespace tobrel::testing;
+
+namespace {
+
+constexpr QRgb kRed = 0xFFFF0000u;
+constexpr QRgb kBlue = 0xFF0000FFu;
+
+// A program whose one icon is a 32x32 square of colour with a transparent corner pixel.
+std::string programWithIcon(QRgb colour) {
+    const auto image = makePixels(32, 32, [colour](int x, int y) {
+        return x == 31 && y == 31 ? 0u : static_cast<std::uint32_t>(colour);
+    });
+    return buildPe({{{1, 32, 32, 32, makeDib(image, 32)}}, {{1, {1}}}}).bytes;
+}
+
+// Starts nothing; records what it was asked to start.
+class RecordingStarter final : public app::ProgramStarter {
+public:
+    RecordingStarter() { install(this); }
+    ~RecordingStarter() override { install(nullptr); }
+    bool start(const launcher::LaunchCommand& command) override {
+        started.push_back(command);
+        return succeed;
+    }
+    std::vector<launcher::LaunchCommand> started;
+    bool succeed = true;
+};
+
+launcher::LaunchContext linuxWith(std::string wine) {
+    launcher::LaunchContext context;
+    context.wineProgram = std::move(wine);
+    context.winePrefix = "/prefix";
+    return context;
+}
+
+} // namespace
+
+class TestLaunchPanel : public QObject {
+    Q_OBJECT
+
+private:
+    struct Fixture {
+        TempSettings ini;
+        TempDir files;
+        ScriptedPrompts prompts;
+        RecordingStarter starter;
+        std::unique_ptr<app::frmMain> window;
+
+        void open() {
+            window = std::make_unique<app::frmMain>();
+            window->load();
+            window->show();
+            window->mainTabs()->tabBar()->setCurrentIndex(3);
+        }
+        void close() {
+            window->close();
+            window.reset();
+        }
+        ~Fixture() {
+            if (window) {
+                window->close();
+            }
+        }
+        template <typename T> T* slotWidget(const char* name, int slot) const {
+            return window->findChild<T*>(QStringLiteral("%1_%2").arg(name).arg(slot));
+        }
+        QLineEdit* box(int slot) const { return slotWidget<QLineEdit>("txtLaunch", slot); }
+        QPushButton* start(int slot) const { return slotWidget<QPushButton>("cmdLIcon", slot); }
+        QPushButton* choose(int slot) const { return slotWidget<QPushButton>("cmdLaunch", slot); }
+        QImage buttonPicture(int slot) const {
+            return start(slot)->icon().pixmap(32, 32).toImage().convertToFormat(
+                QImage::Format_ARGB32);
+        }
+        QString local(const char* name) const { return qs(files.file(name)); }
+    };
+
+private slots:
+    void registeredProgramShowsPathAndIconAndIsRestoredAfterRestart() {
+        Fixture f;
+        writeBytes(f.files.file("VGS.EXE"), programWithIcon(kRed));
+        writeBytes(f.files.file("NOICON.EXE"), "MZ but nothing more");
+        f.open();
+        f.prompts.fileAnswers = {QStringLiteral(" ") + f.local("VGS.EXE") + QStringLiteral("  ")};
+        f.choose(2)->click();
+        const auto& request = f.prompts.fileRequests.at(0);
+        QCOMPARE(request.title, QStringLiteral("登録するﾌﾟﾛｸﾞﾗﾑの指定"));
+        QCOMPARE(request.nameFilter, QStringLiteral("ﾌﾟﾛｸﾞﾗﾑﾌｧｲﾙ(*.EXE,*.CPL) (*.EXE *.CPL)"));
+        QCOMPARE(request.initialDirectory, QApplication::applicationDirPath());
+        QVERIFY(request.fileName.isEmpty());
+        QCOMPARE(request.flags, 6145);
+        QCOMPARE(f.box(2)->text(), f.local("VGS.EXE"));
+        QCOMPARE(f.buttonPicture(2).pixel(0, 0), kRed);
+        QCOMPARE(qAlpha(f.buttonPicture(2).pixel(31, 31)), 0);
+        QCOMPARE(f.start(2)->accessibleName(), QStringLiteral("Program3: VGS.EXE"));
+        QCOMPARE(f.start(1)->accessibleName(), QStringLiteral("Program2: 空き"));
+        QVERIFY(f.start(1)->icon().isNull());
+        f.close();
+        const std::string saved = f.ini.read();
+        QVERIFY(saved.find("LAUNCHPATH1=\r\nLAUNCHPATH2=" + f.files.file("VGS.EXE") +
+                           "\r\nLAUNCHPATH3=\r\n") != std::string::npos);
+
+        f.open();
+        QCOMPARE(f.box(2)->text(), f.local("VGS.EXE"));
+        QCOMPARE(f.buttonPicture(2).pixel(0, 0), kRed);
+
+        // Registering a file without icons does not keep the previous program's picture.
+        f.prompts.fileAnswers = {f.local("NOICON.EXE")};
+        f.choose(2)->click();
+        QCOMPARE(f.prompts.fileRequests.at(1).initialDirectory, f.local(""));
+        QCOMPARE(f.prompts.fileRequests.at(1).fileName, QStringLiteral("VGS.EXE"));
+        QCOMPARE(f.box(2)->text(), f.local("NOICON.EXE"));
+        QVERIFY(f.start(2)->icon().isNull());
+        QVERIFY(f.prompts.messages.empty());
+    }
+
+    void cancelFreesTheSlotAndClearsItsPicture() {
+        Fixture f;
+        writeBytes(f.files.file("a.exe"), programWithIcon(kBlue));
+        f.ini.write("[FORM]\r\nLAUNCHPATH4=" + f.files.file("a.exe") + "\r\n");
+        f.open();
+        QCOMPARE(f.buttonPicture(4).pixel(5, 5), kBlue);
+        f.prompts.fileAnswers = {std::nullopt};
+        f.choose(4)->click();
+        QVERIFY(f.box(4)->text().isEmpty());
+        QVERIFY(f.start(4)->icon().isNull());
+        QCOMPARE(f.start(4)->accessibleName(), QStringLiteral("Program5: 空き"));
+        const QImage surface = f.slotWidget<QLabel>("picLaunchIcon", 4)
+                                   ->pixmap()
+                                   .toImage()
+                                   .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(qAlpha(surface.pixel(5, 5)), 0);
+        f.close();
+        QVERIFY(f.ini.read().find("LAUNCHPATH4=\r\n") != std::string::npos);
+    }
+
+    void storedPathsWhoseFileIsGoneFreeTheirSlots() {
+        Fixture f;
+        writeBytes(f.files.file("kept.EXE"), programWithIcon(kRed));
+        writeBytes(f.files.file("deleted.EXE"), programWithIcon(kRed));
+        std::filesystem::remove(f.files.file("deleted.EXE"));
+        std::filesystem::create_directory(f.files.path() / "folder.EXE");
+        const std::array<std::string, 6> stored = {f.files.file("kept.EXE"),
+                                                   f.files.file("deleted.EXE"),
+                                                   f.files.file("folder.EXE"),
+                                                   "",
+                                                   "Error",
+                                                   f.files.file("kept.EXE") + "/"};
+        const std::array<bool, 6> kept = {true, false, false, false, false, false};
+        std::string ini = "[FORM]\r\n";
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            ini += "LAUNCHPATH" + std::to_string(i) + "=" + stored[i] + "\r\n";
+        }
+        f.ini.write(ini);
+        f.open();
+        for (int slot = 0; slot < 6; ++slot) {
+            const bool keep = kept[static_cast<std::size_t>(slot)];
+            QCOMPARE(f.box(slot)->text(), keep ? qs(stored[0]) : QString());
+            QCOMPARE(f.start(slot)->icon().isNull(), !keep);
+        }
+        f.close();
+        QVERIFY(f.ini.read().find("LAUNCHPATH0=" + stored[0] +
+                                  "\r\nLAUNCHPATH1=\r\n"
+                                  "LAUNCHPATH2=\r\nLAUNCHPATH3=\r\nLAUNCHPATH4=\r\n"
+                                  "LAUNCHPATH5=\r\n") != std::string::npos);
+    }
+
+    void startButton_data() {
+        QTest::addColumn<QString>("file");    // registered in slot 1; empty: a free slot
+        QTest::addColumn<QString>("wine");    // empty: Wine is not installed
+        QTest::addColumn<bool>("deleted");    // the file is removed before the click
+        QTest::addColumn<bool>("starts");     // the starter is asked to start it ...
+        QTest::addColumn<bool>("startWorks"); // ... and succeeds
+        QTest::addColumn<QString>("message"); // the error box's first line, if any
+        const QString wine = QStringLiteral("/usr/bin/wine");
+        const QString none;
+        QTest::newRow("free slot does nothing") << none << wine << false << false << true << none;
+        QTest::newRow("program started") << "VGS.EXE" << wine << false << true << true << none;
+        QTest::newRow("applet started") << "joy.cpl" << wine << false << true << true << none;
+        QTest::newRow("Wine missing") << "VGS.EXE" << none << false << false << true
+                                      << QString::fromUtf8(launcher::kWineMissingMessage.data());
+        QTest::newRow("start fails") << "VGS.EXE" << wine << false << true << false
+                                     << QString::fromUtf8(launcher::kStartFailedMessage.data());
+        QTest::newRow("program deleted meanwhile")
+            << "VGS.EXE" << wine << true << false << true
+            << QString::fromUtf8(launcher::kProgramMissingMessage.data());
+    }
+    void startButton() {
+        QFETCH(QString, file);
+        QFETCH(QString, wine);
+        QFETCH(bool, deleted);
+        QFETCH(bool, starts);
+        QFETCH(bool, startWorks);
+        QFETCH(QString, message);
+        Fixture f;
+        f.starter.succeed = startWorks;
+        f.open();
+        f.window->launchPanel()->setLaunchContext(linuxWith(wine.toStdString()));
+        const std::string path = file.isEmpty() ? std::string() : f.files.file(file.toStdString());
+        if (!path.empty()) {
+            writeBytes(path, programWithIcon(kRed));
+            f.prompts.fileAnswers = {qs(path)};
+            f.choose(1)->click();
+        }
+        if (deleted) {
+            std::filesystem::remove(path);
+        }
+        QTest::mouseClick(f.start(1), Qt::LeftButton);
+        QCOMPARE(f.starter.started.size(), std::size_t{starts ? 1u : 0u});
+        if (starts) {
+            QVERIFY(f.starter.started[0] ==
+                    launcher::launchCommand(path, linuxWith(wine.toStdString())));
+        }
+        if (message.isEmpty()) {
+            QVERIFY(f.prompts.messages.empty());
+        } else {
+            QCOMPARE(f.prompts.messages.size(), std::size_t{1});
+            QCOMPARE(f.prompts.messages[0].title, QStringLiteral("ｴﾗｰ"));
+            QCOMPARE(f.prompts.messages[0].icon, app::MessageIcon::Warning);
+            QCOMPARE(f.prompts.messages[0].text, message + QLatin1Char('\n') + qs(path));
+        }
+    }
+
+    void slotsFitTheTabAndAreReachedInReadingOrder() {
+        Fixture f;
+        f.open();
+        QWidget* panel = f.window->panel(3);
+        QCOMPARE(panel, static_cast<QWidget*>(f.window->launchPanel()));
+        const QRect inside(QPoint(0, 0), panel->size());
+        QCOMPARE(inside.size(), QSize(5055 / 15, 6135 / 15));
+        QList<QWidget*> expectedOrder;
+        for (int slot = 0; slot < 6; ++slot) {
+            auto* frame = f.slotWidget<QGroupBox>("fraLaunch", slot);
+            QCOMPARE(frame->title(), QStringLiteral("Program%1").arg(slot + 1));
+            QVERIFY(inside.contains(frame->geometry()));
+            for (QWidget* control :
+                 {static_cast<QWidget*>(f.start(slot)), static_cast<QWidget*>(f.box(slot)),
+                  static_cast<QWidget*>(f.choose(slot))}) {
+                QVERIFY(QRect(QPoint(0, 0), frame->size()).contains(control->geometry()));
+                QVERIFY(!control->accessibleName().isEmpty());
+                expectedOrder << control;
+            }
+        }
+        auto* close = f.window->findChild<QPushButton*>("cmdLaunchClose");
+        QCOMPARE(close->text(), QStringLiteral("閉じる"));
+        QVERIFY(inside.contains(close->geometry()));
+        expectedOrder << close;
+
+        QList<QWidget*> order;
+        QWidget* next = f.start(0);
+        while (order.size() < expectedOrder.size()) {
+            if (panel->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) &&
+                next->isVisible()) {
+                order << next;
+            }
+            next = next->nextInFocusChain();
+            QVERIFY(next != f.start(0));
+        }
+        QCOMPARE(order, expectedOrder);
+
+        close->click();
+        QVERIFY(!f.window->isVisible());
+    }
+};
+
+QTEST_MAIN(TestLaunchPanel)
+#include "tst_launchpanel.moc"
