@@ -1,71 +1,32 @@
 #include "launcher/launch_command.h"
 #include "launcher/launch_slots.h"
 
+#include <algorithm>
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace tobrel::launcher {
 namespace {
 
+using Action = LaunchAction;
+using Strings = std::vector<std::string>;
+
 LaunchContext windowsHost() {
-    LaunchContext context;
-    context.host = HostSystem::Windows;
-    context.windowsDirectory = "C:\\WINDOWS";
-    return context;
+    return {HostSystem::Windows, "C:\\WINDOWS", {}, {}, {}};
 }
 
-// Wine installed; the home folder is reachable through drive Z:.
+// The home folder is reachable through drive Z:, nothing else is.
 LaunchContext linuxHost(std::string wine = "/usr/bin/wine", std::string prefix = "/home/u/.wine") {
-    LaunchContext context;
-    context.host = HostSystem::Linux;
-    context.wineProgram = std::move(wine);
-    context.winePrefix = std::move(prefix);
-    context.windowsDirectory = context.winePrefix + "/drive_c/windows";
-    context.toWinePath = [](std::string_view path) -> std::optional<std::string> {
-        if (path.substr(0, 8) != "/home/u/") {
-            return std::nullopt;
-        }
-        std::string windows = "Z:" + std::string(path);
-        for (char& c : windows) {
-            c = c == '/' ? '\\' : c;
-        }
-        return windows;
-    };
-    return context;
-}
-
-LaunchCommand shellOpen(std::string target, std::string folder) {
-    LaunchCommand command;
-    command.action = LaunchAction::ShellOpen;
-    command.target = std::move(target);
-    command.workingDirectory = std::move(folder);
-    return command;
-}
-
-LaunchCommand commandLine(std::string line) {
-    LaunchCommand command;
-    command.action = LaunchAction::RunProcess;
-    command.commandLine = std::move(line);
-    return command;
-}
-
-LaunchCommand wine(std::vector<std::string> arguments, std::string folder,
-                   std::string prefix = "/home/u/.wine") {
-    LaunchCommand command;
-    command.action = LaunchAction::RunProcess;
-    command.program = "/usr/bin/wine";
-    command.arguments = std::move(arguments);
-    command.workingDirectory = std::move(folder);
-    if (!prefix.empty()) {
-        command.environment = {{"WINEPREFIX", prefix}};
-    }
-    return command;
-}
-
-LaunchCommand onTarget(LaunchAction action, std::string target) {
-    LaunchCommand command;
-    command.action = action;
-    command.target = std::move(target);
-    return command;
+    return {HostSystem::Linux, prefix + "/drive_c/windows", std::move(wine), prefix,
+            [](std::string_view path) -> std::optional<std::string> {
+                if (path.substr(0, 8) != "/home/u/") {
+                    return std::nullopt;
+                }
+                std::string windows = "Z:" + std::string(path);
+                std::replace(windows.begin(), windows.end(), '/', '\\');
+                return windows;
+            }};
 }
 
 struct CommandCase {
@@ -75,47 +36,53 @@ struct CommandCase {
     LaunchCommand expected;
 };
 
+LaunchCommand wine(Strings arguments, std::string folder, std::string prefix = "/home/u/.wine") {
+    LaunchCommand command{Action::RunProcess, {}, {}, "/usr/bin/wine", std::move(arguments),
+                          std::move(folder),  {}};
+    if (!prefix.empty()) {
+        command.environment = {{"WINEPREFIX", prefix}};
+    }
+    return command;
+}
+
 TEST(LaunchCommand, ForEveryKindOfPathOnBothSystems) {
+    const auto open = [](Action action, std::string target, std::string folder = {}) {
+        return LaunchCommand{action, std::move(target), {}, {}, {}, std::move(folder), {}};
+    };
+    const auto control = [](std::string line) {
+        return LaunchCommand{Action::RunProcess, {}, std::move(line), {}, {}, {}, {}};
+    };
     const CommandCase cases[] = {
         {"Windows: free slot", windowsHost(), "", {}},
-        {"Windows: .EXE opened in its folder", windowsHost(), "C:\\EMU\\VGS.EXE",
-         shellOpen("C:\\EMU\\VGS.EXE", "C:\\EMU\\")},
-        {"Windows: .exe", windowsHost(), "C:\\EMU\\epsxe.exe",
-         shellOpen("C:\\EMU\\epsxe.exe", "C:\\EMU\\")},
-        {"Windows: .CPL in a folder with spaces, unquoted", windowsHost(),
-         "C:\\Program Files\\Joy\\JOY.CPL",
-         commandLine("C:\\WINDOWS\\Control.exe C:\\Program Files\\Joy\\JOY.CPL")},
+        {"Windows: .EXE", windowsHost(), "C:\\EMU\\VGS.EXE",
+         open(Action::ShellOpen, "C:\\EMU\\VGS.EXE", "C:\\EMU\\")},
+        {"Windows: .exe", windowsHost(), "C:\\EMU\\e.exe",
+         open(Action::ShellOpen, "C:\\EMU\\e.exe", "C:\\EMU\\")},
+        {"Windows: .CPL, folder with spaces unquoted", windowsHost(), "C:\\Program Files\\J.CPL",
+         control("C:\\WINDOWS\\Control.exe C:\\Program Files\\J.CPL")},
         {"Windows: .cpl", windowsHost(), "C:\\x\\joy.cpl",
-         commandLine("C:\\WINDOWS\\Control.exe C:\\x\\joy.cpl")},
-        {"Windows: .Cpl", windowsHost(), "C:\\x\\Joy.Cpl",
-         commandLine("C:\\WINDOWS\\Control.exe C:\\x\\Joy.Cpl")},
-        {"Windows: other file", windowsHost(), "C:\\x\\readme.txt",
-         shellOpen("C:\\x\\readme.txt", "C:\\x\\")},
-        {"Windows: .CPL not at the end", windowsHost(), "C:\\x\\A.CPLX",
-         shellOpen("C:\\x\\A.CPLX", "C:\\x\\")},
-
+         control("C:\\WINDOWS\\Control.exe C:\\x\\joy.cpl")},
+        {"Windows: other file", windowsHost(), "C:\\x\\A.CPLX",
+         open(Action::ShellOpen, "C:\\x\\A.CPLX", "C:\\x\\")},
         {"Linux: free slot", linuxHost(), "", {}},
-        {"Linux: .EXE in a folder with spaces, one argument", linuxHost(),
-         "/home/u/My Games/VGS.EXE", wine({"/home/u/My Games/VGS.EXE"}, "/home/u/My Games/")},
-        {"Linux: .exe", linuxHost(), "/opt/emu/epsxe.exe",
-         wine({"/opt/emu/epsxe.exe"}, "/opt/emu/")},
-        {"Linux: a backslash is part of the name", linuxHost(), "/opt/x/a\\b.EXE",
-         wine({"/opt/x/a\\b.EXE"}, "/opt/x/")},
-        {"Linux: .CPL through the control-panel runner", linuxHost(),
-         "/home/u/Control Panel/JOY.CPL",
-         wine({"control.exe", "Z:\\home\\u\\Control Panel\\JOY.CPL"}, "/home/u/Control Panel/")},
+        {"Linux: .EXE, folder with spaces one argument", linuxHost(), "/home/u/My Games/VGS.EXE",
+         wine({"/home/u/My Games/VGS.EXE"}, "/home/u/My Games/")},
+        {"Linux: .exe, a backslash is part of the name", linuxHost(), "/opt/x/a\\b.exe",
+         wine({"/opt/x/a\\b.exe"}, "/opt/x/")},
+        {"Linux: .CPL through the control-panel runner", linuxHost(), "/home/u/C P/JOY.CPL",
+         wine({"control.exe", "Z:\\home\\u\\C P\\JOY.CPL"}, "/home/u/C P/")},
         {"Linux: .cpl outside the drives keeps its path", linuxHost(), "/opt/x/joy.cpl",
          wine({"control.exe", "/opt/x/joy.cpl"}, "/opt/x/")},
-        {"Linux: no prefix leaves Wine's default", linuxHost("/usr/bin/wine", ""),
-         "/opt/emu/VGS.EXE", wine({"/opt/emu/VGS.EXE"}, "/opt/emu/", "")},
-        {"Linux: other file opened by the desktop", linuxHost(), "/home/u/読んでね.txt",
-         onTarget(LaunchAction::DesktopOpen, "/home/u/読んでね.txt")},
-        {"Linux: Wine missing, .EXE", linuxHost(""), "/opt/emu/VGS.EXE",
-         onTarget(LaunchAction::WineMissing, "/opt/emu/VGS.EXE")},
-        {"Linux: Wine missing, .cpl", linuxHost(""), "/opt/x/joy.cpl",
-         onTarget(LaunchAction::WineMissing, "/opt/x/joy.cpl")},
-        {"Linux: Wine missing, other file", linuxHost(""), "/opt/x/a.html",
-         onTarget(LaunchAction::DesktopOpen, "/opt/x/a.html")},
+        {"Linux: no prefix leaves Wine's default", linuxHost("/usr/bin/wine", ""), "/o/V.EXE",
+         wine({"/o/V.EXE"}, "/o/", "")},
+        {"Linux: other file", linuxHost(), "/home/u/読んでね.txt",
+         open(Action::DesktopOpen, "/home/u/読んでね.txt")},
+        {"Linux: Wine missing, .EXE", linuxHost(""), "/o/V.EXE",
+         open(Action::WineMissing, "/o/V.EXE")},
+        {"Linux: Wine missing, .cpl", linuxHost(""), "/o/j.cpl",
+         open(Action::WineMissing, "/o/j.cpl")},
+        {"Linux: Wine missing, other file", linuxHost(""), "/o/a.htm",
+         open(Action::DesktopOpen, "/o/a.htm")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,41 +97,23 @@ TEST(LaunchCommand, ForEveryKindOfPathOnBothSystems) {
     }
 }
 
-TEST(LaunchSlots, NamesSayWhichSlotAndWhichProgram) {
-    const struct {
-        int slot;
-        std::string path;
-        std::string startButton;
-    } cases[] = {
-        {0, "", "Program1: 空き"},
-        {1, "C:\\EMU\\VGS.EXE", "Program2: VGS.EXE"},
-        {5, "/home/u/ｴﾐｭ/bleem.exe", "Program6: bleem.exe"},
-        {2, "/home/u/folder/", "Program3: /home/u/folder/"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(startButtonName(c.slot, c.path), c.startButton);
-    }
-    EXPECT_EQ(slotCaption(3), "Program4");
+TEST(LaunchSlots, NamesAndWhereTheRegisterDialogOpens) {
+    EXPECT_EQ(startButtonName(0, ""), "Program1: 空き");
+    EXPECT_EQ(startButtonName(1, "C:\\EMU\\VGS.EXE"), "Program2: VGS.EXE");
+    EXPECT_EQ(startButtonName(5, "/home/u/ｴﾐｭ/bleem.exe"), "Program6: bleem.exe");
+    EXPECT_EQ(startButtonName(2, "/home/u/folder/"), "Program3: /home/u/folder/");
     EXPECT_EQ(pathBoxName(3), "Program4 のパス");
     EXPECT_EQ(registerButtonName(3), "Program4 のﾌﾟﾛｸﾞﾗﾑを登録");
-}
 
-TEST(LaunchSlots, RegisterDialogOpensBesideTheSlotsProgram) {
-    const struct {
-        std::string slotPath;
-        std::string folder;
-        std::string name;
-    } cases[] = {
+    const std::array<std::array<std::string, 3>, 3> dialogCases = {{
         {"", "/opt/tobrel", ""},
         {"C:\\EMU\\VGS.EXE", "C:\\EMU\\", "VGS.EXE"},
-        {"/home/u/My Games/epsxe.exe", "/home/u/My Games/", "epsxe.exe"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.slotPath);
-        const auto start = registerDialogStart(c.slotPath, "/opt/tobrel");
-        EXPECT_EQ(start.initialDirectory, c.folder);
-        EXPECT_EQ(start.fileName, c.name);
+        {"/home/u/My Games/e.exe", "/home/u/My Games/", "e.exe"},
+    }};
+    for (const auto& [slotPath, folder, name] : dialogCases) {
+        const auto start = registerDialogStart(slotPath, "/opt/tobrel");
+        EXPECT_EQ(start.initialDirectory, folder) << slotPath;
+        EXPECT_EQ(start.fileName, name) << slotPath;
     }
 }
 
