@@ -23,13 +23,13 @@ std::string findOnPath(std::string_view name) {
     std::string_view folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
     while (true) {
         const std::size_t colon = folders.find(':');
-        std::string folder(folders.substr(0, colon));
-        if (folder.empty()) {
-            folder = "."; // an empty entry means the working folder, as the shell reads it
-        }
-        const std::string candidate = folder + "/" + std::string(name);
-        if (isExecutableFile(candidate)) {
-            return candidate;
+        const std::string folder(folders.substr(0, colon));
+        // Only absolute folders: a "wine" lying in whatever folder we run in is not Wine.
+        if (!folder.empty() && folder.front() == '/') {
+            const std::string candidate = folder + "/" + std::string(name);
+            if (isExecutableFile(candidate)) {
+                return candidate;
+            }
         }
         if (colon == std::string_view::npos) {
             return {};
