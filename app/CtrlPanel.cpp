@@ -94,7 +94,8 @@ CtrlPanel::CtrlPanel(QWidget* mainWindow)
 void CtrlPanel::buildRows(QFrame* frame, int controller, Labels& idLabels, Selectors& idSelectors,
                           Labels& controlLabels, Selectors& keySelectors) {
     const QString suffix = QString::number(controller + 1);
-    const QString controllerName = qText(emulator::kControllerTabCaptions[static_cast<std::size_t>(controller)]);
+    const QString controllerName =
+        qText(emulator::kControllerTabCaptions[static_cast<std::size_t>(controller)]);
     for (int row = 0; row < kRows; ++row) {
         const auto r = static_cast<std::size_t>(row);
         const int top = kFirstRowTop + row * kRowPitch;

@@ -49,7 +49,6 @@ public:
     const emulator::ControllerMapping& mapping() const { return mapping_; }
 
 protected:
-
 private:
     void buildRows(QFrame* frame, int controller, Labels& idLabels, Selectors& idSelectors,
                    Labels& controlLabels, Selectors& keySelectors);

@@ -5,6 +5,7 @@
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
 #include "app/CtrlPanel.h"
+#include "app/LaunchPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
 #include "app/TrayIcon.h"
@@ -70,12 +71,6 @@ QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* ob
     return nullptr;
 }
 
-QPushButton* makeCloseButton(QFrame* panel, const char* name) {
-    auto* button = new QPushButton(QStringLiteral("閉じる"), panel);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
@@ -87,9 +82,8 @@ frmMain::frmMain(QWidget* parent)
                                             QStringLiteral("ｺｰﾄﾞﾘｽﾄ抽出")},
                                            this)),
       fraConvert(new ConvertPanel(this)), fraMemCard(new MemCardPanel(this, dlgCmmn_)),
-      fraCtrl(new CtrlPanel(this)), fraLnch(new QFrame(this)),
-      fraCodeList(new CodeListPanel(this, dlgCmmn_)),
-      cmdLaunchClose(makeCloseButton(fraLnch, "cmdLaunchClose")), picIcon(new QLabel(this)),
+      fraCtrl(new CtrlPanel(this)), fraLnch(new LaunchPanel(this, dlgCmmn_)),
+      fraCodeList(new CodeListPanel(this, dlgCmmn_)), picIcon(new QLabel(this)),
       mnuPop(new QMenu(this)), mnuPop_Normal(mnuPop->addAction(QStringLiteral("元に戻す"))),
       mnuPop_End(mnuPop->addAction(QStringLiteral("終了"))), tray_(TrayIcon::create()) {
     static const bool accessibleInstalled = [] {
@@ -119,17 +113,14 @@ frmMain::frmMain(QWidget* parent)
 
     tabMain->setObjectName(QStringLiteral("tabMain"));
     tabMain->tabBar()->setAccessibleName(QStringLiteral("メインタブ"));
-    fraLnch->setObjectName(QStringLiteral("fraLnch"));
     panels_ = {fraConvert, fraMemCard, fraCtrl, fraLnch, fraCodeList};
     for (auto* panel : panels_) {
         panel->setAutoFillBackground(true);
         panel->move(px(120), px(360));
     }
-    cmdLaunchClose->setGeometry(px(3840), px(5640), px(1080), px(405));
-
     for (QPushButton* close :
          {fraConvert->closeButton(), fraMemCard->closeButton(), fraCtrl->closeButton(),
-          cmdLaunchClose, fraCodeList->closeButton()}) {
+          fraLnch->closeButton(), fraCodeList->closeButton()}) {
         connect(close, &QPushButton::clicked, this, &QWidget::close);
     }
     connect(tabMain, &TabStrip::tabChanged, this, &frmMain::tabMain_Click);
@@ -232,6 +223,10 @@ void frmMain::load() {
     tabMain->setCurrentIndex(lastTabFromText(readIni(kSectionForm, kKeyLastTab)));
     fraCtrl->applyCtrlTab(ctrlTabFromText(readIni(kSectionForm, kKeyCtrlTab)));
 
+    for (int slot = 0; slot < launcher::kSlotCount; ++slot) {
+        fraLnch->restoreSlot(slot, readSetting(kKeyLaunchPath[static_cast<std::size_t>(slot)]));
+    }
+
     iconPath_ = readSetting(kKeyIconPath);
     if (!iconPath_.isEmpty() && fileExistsForSettings(iconPath_.toStdString())) {
         const QIcon custom(iconPath_);
@@ -295,6 +290,10 @@ void frmMain::unload() {
     }
     writeSetting(writer, kKeyLastTab, QString::number(tabMain->currentIndex()));
     writeSetting(writer, kKeyCtrlTab, QString::number(fraCtrl->ctrlTab()));
+    for (int slot = 0; slot < launcher::kSlotCount; ++slot) {
+        writeSetting(writer, kKeyLaunchPath[static_cast<std::size_t>(slot)],
+                     fraLnch->slotPath(slot));
+    }
     writeSetting(writer, kKeyIconPath, iconPath_);
     writeSetting(writer, kKeyCodePath, fraCodeList->codePath());
     writeSetting(writer, kKeyWaku, QString::number(waku_));

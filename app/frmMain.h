@@ -25,6 +25,7 @@ namespace tobrel::app {
 class CodeListPanel;
 class ConvertPanel;
 class CtrlPanel;
+class LaunchPanel;
 class MemCardPanel;
 class TabStrip;
 class TrayIcon;
@@ -76,6 +77,7 @@ public:
     MemCardPanel* memCardPanel() const { return fraMemCard; }
     CtrlPanel* ctrlPanel() const { return fraCtrl; }
     CodeListPanel* codeListPanel() const { return fraCodeList; }
+    LaunchPanel* launchPanel() const { return fraLnch; }
     QFrame* panel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
     TrayIcon& trayIcon() const { return *tray_; }
     QMenu* trayMenu() const { return mnuPop; }
@@ -105,9 +107,8 @@ private:
     ConvertPanel* fraConvert;
     MemCardPanel* fraMemCard;
     CtrlPanel* fraCtrl;
-    QFrame* fraLnch;
+    LaunchPanel* fraLnch;
     CodeListPanel* fraCodeList;
-    QPushButton* cmdLaunchClose;
     std::array<QFrame*, 5> panels_{};
     QLabel* picIcon; // holds the tray icon's picture
     QMenu* mnuPop;

@@ -233,7 +233,7 @@ private slots:
         const auto& message = f.prompts.messages[0];
         QCOMPARE(message.title, QStringLiteral("ｴﾗｰ"));
         QCOMPARE(message.icon, app::MessageIcon::Warning);
-        QVERIFY(message.text.contains(QStringLiteral("Wineの形式ではない")));
+        QVERIFY(message.text.contains(QStringLiteral("Wineのレジストリファイルではない")));
         QVERIFY(message.text.contains(QStringLiteral("Bank 00 Slot 00")));
         QVERIFY(message.text.contains(QStringLiteral("Bank 01 Slot 00")));
         QCOMPARE(readBytes(f.registryFile), std::string("REGEDIT4\n"));

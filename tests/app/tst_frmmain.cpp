@@ -33,6 +33,10 @@ std::string crlf(std::initializer_list<std::string> lines) {
     return text;
 }
 
+// The six launcher slots, all free, as the unload step writes them.
+const std::string kEmptyLaunchPaths = "LAUNCHPATH0=\r\nLAUNCHPATH1=\r\nLAUNCHPATH2=\r\n"
+                                      "LAUNCHPATH3=\r\nLAUNCHPATH4=\r\nLAUNCHPATH5=\r\n";
+
 std::string currentFolder() {
     return QDir::currentPath().toStdString();
 }
@@ -56,7 +60,8 @@ private slots:
         QCOMPARE(ini.read(), crlf({"[FORM]", "LASTDIR=" + currentFolder(),
                                    "POSTOP=" + std::to_string(kCentredTopTwips),
                                    "POSLEFT=" + std::to_string(kCentredLeftTwips), "CONVTYPE=0",
-                                   "LASTTAB=0", "CTRLTAB=0", "ICONPATH=", "CODEPATH=", "WAKU=0"}));
+                                   "LASTTAB=0", "CTRLTAB=0"}) +
+                                 kEmptyLaunchPaths + crlf({"ICONPATH=", "CODEPATH=", "WAKU=0"}));
         QVERIFY(prompts.messages.empty());
     }
 
@@ -73,8 +78,9 @@ private slots:
                  crlf({"; Tobrel settings", "[Other]", "Keep=this  ", "", "[form]",
                        "lastdir=" + currentFolder(), "; comment inside", "Convtype=3", "unknown=1",
                        "POSTOP=" + std::to_string(kCentredTopTwips),
-                       "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0", "CTRLTAB=0",
-                       "ICONPATH=", "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
+                       "POSLEFT=" + std::to_string(kCentredLeftTwips), "LASTTAB=0", "CTRLTAB=0"}) +
+                     kEmptyLaunchPaths +
+                     crlf({"ICONPATH=", "CODEPATH=", "WAKU=0", "", "[Tail]", "x=y"}));
     }
 
     void clientSizeFollowsTheTab_data() {
