@@ -72,25 +72,24 @@ int runSaves(const Arguments& args) {
     }
     int status = kExitOk;
     for (const auto& row : saves.rows) {
-        std::cout << row.title << '\t' << row.blockCount;
+        std::string line = row.title + '\t' + std::to_string(row.blockCount);
         if (iconFolder) {
             // The third field names the picture written, empty for a save without an icon.
-            std::string written;
+            line += '\t';
             if (row.icon) {
                 const auto target = iconPath(*iconFolder, path, row.block);
                 int error = 0;
                 if (platform::replaceFileAtomically(
                         target, encodePng(cards::kIconSide, cards::kIconSide, row.icon->rgba),
                         &error)) {
-                    written = target;
+                    line += target;
                 } else {
                     std::cerr << target << ": " << platform::describeError(error) << '\n';
                     status = kExitFailed;
                 }
             }
-            std::cout << '\t' << written;
         }
-        std::cout << '\n';
+        std::cout << line << '\n';
     }
     return status;
 }
