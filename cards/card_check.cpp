@@ -3,6 +3,7 @@
 #include "cards/card_format.h"
 #include "cards/card_image.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -142,6 +143,8 @@ std::vector<CardFinding> checkCardBody(std::span<const unsigned char> body) {
             findings.push_back({n, FindingKind::Orphan});
         }
     }
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const CardFinding& a, const CardFinding& b) { return a.block < b.block; });
     return findings;
 }
 

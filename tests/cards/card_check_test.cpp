@@ -80,7 +80,7 @@ TEST(CheckCard, EachFaultIsNamedWithItsBlockAndTheListingFollowsItsOwnRule) {
          all},
         {"middle block ends the chain",
          [](std::string& b) { setDirEntry(b, 6, 0x52, 0, 0xFFFF); },
-         {{6, K::EndMark}, {5, K::Orphan}},
+         {{5, K::Orphan}, {6, K::EndMark}},
          all},
         {"unknown state",
          [](std::string& b) { setDirEntry(b, 10, 0x00, 0, 0xFFFF); },
