@@ -1,12 +1,15 @@
 #include "app/frmMemView.h"
 
-#include "app/modMemView.h"
 #include "app/Twips.h"
+#include "app/modMemView.h"
 #include "cards/card_format.h"
 #include "cards/card_saves.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -33,11 +36,20 @@ frmMemView::frmMemView(QWidget* mainWindow)
     lblNote->setWordWrap(true);
     lblNote->hide();
 
+    lblCheck = new QLabel(this);
+    lblCheck->setObjectName(QStringLiteral("lblCheck"));
+    lblCheck->setAccessibleName(QStringLiteral("ｶｰﾄﾞの検査結果"));
+    lblCheck->setWordWrap(true);
+    lblCheck->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblCheck->hide();
+    flxgrdMem->setIconSize(QSize(cards::kIconSide, cards::kIconSide));
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(flxgrdMem, 1);
     layout->addWidget(lblNote);
+    layout->addWidget(lblCheck);
 
     if (mainWindow) {
         setWindowIcon(mainWindow->windowIcon());
@@ -49,6 +61,10 @@ frmMemView::frmMemView(QWidget* mainWindow)
 
 QString frmMemView::note() const {
     return lblNote->isHidden() ? QString() : lblNote->text();
+}
+
+QString frmMemView::checkLine() const {
+    return lblCheck->isHidden() ? QString() : lblCheck->text();
 }
 
 void frmMemView::listCardSaves() {
@@ -71,7 +87,41 @@ void frmMemView::listCardSaves() {
         }
         ++row;
     }
+    showCardInsight(saves);
     flxgrdMem->setCurrentCell(0, 1);
+}
+
+void frmMemView::showCardInsight(const cards::CardSaves& saves) {
+    for (int row = 0; row < static_cast<int>(saves.rows.size()); ++row) {
+        const auto& icon = saves.rows[static_cast<std::size_t>(row)].icon;
+        QTableWidgetItem* title = flxgrdMem->item(row, 0);
+        if (icon && title) {
+            const QImage image(icon->rgba.data(), cards::kIconSide, cards::kIconSide,
+                               cards::kIconSide * 4, QImage::Format_RGBA8888);
+            title->setIcon(QIcon(QPixmap::fromImage(image)));
+        }
+    }
+    // A few findings fit under the grid; the rest are counted and in the tooltip.
+    constexpr std::size_t kShownFindings = 3;
+    QStringList shown;
+    QStringList all;
+    for (const auto& finding : saves.findings) {
+        all << QString::fromStdString(cards::findingLine(finding));
+        if (static_cast<std::size_t>(shown.size()) < kShownFindings) {
+            shown << all.back();
+        }
+    }
+    if (all.isEmpty()) {
+        return;
+    }
+    QString text = shown.join(QStringLiteral("、"));
+    if (all.size() > shown.size()) {
+        text += QStringLiteral("、ほか%1件").arg(all.size() - shown.size());
+    }
+    lblCheck->setText(text);
+    lblCheck->setToolTip(all.join(QLatin1Char('\n')));
+    lblCheck->setAccessibleDescription(all.join(QStringLiteral("、")));
+    lblCheck->show();
 }
 
 } // namespace tobrel::app
