@@ -40,6 +40,7 @@ frmMemView::frmMemView(QWidget* mainWindow)
     lblCheck->setObjectName(QStringLiteral("lblCheck"));
     lblCheck->setAccessibleName(QStringLiteral("ｶｰﾄﾞの検査結果"));
     lblCheck->setWordWrap(true);
+    lblCheck->setContentsMargins(px(45), 0, px(45), 0);
     lblCheck->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     lblCheck->hide();
     flxgrdMem->setIconSize(QSize(cards::kIconSide, cards::kIconSide));

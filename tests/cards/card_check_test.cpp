@@ -152,8 +152,6 @@ TEST(CheckCard, FindingLinesNameTheBlockInJapanese) {
         {{3, K::Checksum}, "ﾌﾞﾛｯｸ3: ﾁｪｯｸｻﾑ不一致"},
         {{0, K::Checksum}, "ﾍｯﾀﾞｰ: ﾁｪｯｸｻﾑ不一致"},
         {{0, K::FileSize, 1000}, "ﾌｧｲﾙ: ﾌｧｲﾙｻｲｽﾞ不正(1000 ﾊﾞｲﾄ)"},
-        {{15, K::UnknownState, 0x5F}, "ﾌﾞﾛｯｸ15: 不明な状態(0x5F)"},
-        {{4, K::LinkToUnusedBlock, 9}, "ﾌﾞﾛｯｸ4: ﾘﾝｸ先ﾌﾞﾛｯｸ9が未使用"},
         {{5, K::Loop, 4}, "ﾌﾞﾛｯｸ5: ﾙｰﾌﾟ(ﾌﾞﾛｯｸ4へ戻る)"},
     };
     for (const auto& c : cases) {

@@ -1,14 +1,10 @@
-#include "cards/card_saves.h"
+#include "cards/card_format.h"
 #include "cards/save_icon.h"
-#include "tests/support/card_images.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 namespace tobrel::cards {
 namespace {
-
-using namespace tobrel::testing;
 
 struct PaletteEntry {
     std::uint16_t colour;
@@ -88,28 +84,6 @@ TEST(DecodeSaveIcon, FrameCountComesFromTheFlagAndOutOfRangeGivesNoIcon) {
     // Too short to hold the bitmap frame.
     const std::string cut = iconBlock(0x11).substr(0, 2 * kFrameSize - 1);
     EXPECT_FALSE(decodeSaveIcon(bytesOf(cut)).has_value());
-}
-
-TEST(DecodeSaveIcon, ListedSavesCarryTheirIconsAndABadIconKeepsTheRow) {
-    TempDir dir;
-    std::string body = makeFormattedCard();
-    addChainedSave(body, {1}, "ONE", 1);
-    addChainedSave(body, {2, 3}, "TWO", 2);
-    addChainedSave(body, {4, 6, 5}, "THREE", 3);
-    addChainedSave(body, {9}, "NO ICON", 1);
-    body[9 * kBlockSize + 2] = 0x07;
-    const std::string withIcon = iconBlock(0x12);
-    std::copy(withIcon.begin() + 96, withIcon.begin() + 256, body.begin() + 2 * kBlockSize + 96);
-    writeBytes(dir.file("I.MCD"), body);
-
-    const auto saves = listCardSaves(dir.file("I.MCD"), false);
-    ASSERT_EQ(saves.rows.size(), 4u);
-    const int expectedFrames[] = {1, 2, 3, 0};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const auto& icon = saves.rows[i].icon;
-        EXPECT_EQ(icon ? icon->frameCount : 0, expectedFrames[i]) << saves.rows[i].title;
-    }
-    EXPECT_EQ(saves.rows[1].icon->rgba, decodeSaveIcon(bytesOf(withIcon))->rgba);
 }
 
 } // namespace
