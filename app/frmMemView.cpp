@@ -6,10 +6,15 @@
 #include "cards/card_saves.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tobrel::app {
 
@@ -42,11 +47,24 @@ frmMemView::frmMemView(QWidget* mainWindow)
     lblNote->setWordWrap(true);
     lblNote->hide();
 
+    lblCheck = new QLabel(this);
+    lblCheck->setObjectName(QStringLiteral("lblCheck"));
+    lblCheck->setAccessibleName(QStringLiteral("ｶｰﾄﾞの検査結果"));
+    lblCheck->setWordWrap(true);
+    lblCheck->setContentsMargins(px(45), 0, px(45), 0);
+    lblCheck->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblCheck->hide();
+    // Icons are drawn at their own 16 pixels where the rows are tall enough.
+    const int iconSide =
+        std::min(cards::kIconSide, flxgrdMem->verticalHeader()->defaultSectionSize());
+    flxgrdMem->setIconSize(QSize(iconSide, iconSide));
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(flxgrdMem, 1);
     layout->addWidget(lblNote);
+    layout->addWidget(lblCheck);
 
     if (mainWindow) {
         setWindowIcon(mainWindow->windowIcon());
@@ -58,6 +76,10 @@ frmMemView::frmMemView(QWidget* mainWindow)
 
 QString frmMemView::note() const {
     return lblNote->isHidden() ? QString() : lblNote->text();
+}
+
+QString frmMemView::checkLine() const {
+    return lblCheck->isHidden() ? QString() : lblCheck->text();
 }
 
 void frmMemView::listCardSaves() {
@@ -79,11 +101,48 @@ void frmMemView::listCardSaves() {
         }
         ++row;
     }
+    showCardInsight(saves);
     flxgrdMem->setCurrentCell(0, 1);
     // Making the cell current scrolls it into a view that is not laid out yet;
     // the window opens showing the grid from its first column.
     flxgrdMem->horizontalScrollBar()->setValue(0);
     flxgrdMem->verticalScrollBar()->setValue(0);
+}
+
+void frmMemView::showCardInsight(const cards::CardSaves& saves) {
+    for (int row = 0; row < static_cast<int>(saves.rows.size()); ++row) {
+        const auto& icon = saves.rows[static_cast<std::size_t>(row)].icon;
+        QTableWidgetItem* title = flxgrdMem->item(row, 0);
+        if (icon && title) {
+            const QImage image(icon->rgba.data(), cards::kIconSide, cards::kIconSide,
+                               cards::kIconSide * 4, QImage::Format_RGBA8888);
+            title->setIcon(QIcon(QPixmap::fromImage(image)));
+        }
+    }
+    // A few findings fit under the grid; the rest are counted and in the tooltip.
+    constexpr std::size_t kShownFindings = 3;
+    QStringList shown;
+    QStringList all;
+    for (const auto& finding : saves.findings) {
+        all << QString::fromStdString(cards::findingLine(finding));
+        if (static_cast<std::size_t>(shown.size()) < kShownFindings) {
+            shown << all.back();
+        }
+    }
+    if (all.isEmpty()) {
+        return;
+    }
+    QString text = shown.join(QStringLiteral("、"));
+    if (all.size() > shown.size()) {
+        text += QStringLiteral("、ほか%1件").arg(all.size() - shown.size());
+    }
+    lblCheck->setText(text);
+    lblCheck->setToolTip(all.join(QLatin1Char('\n')));
+    lblCheck->setAccessibleDescription(all.join(QStringLiteral("、")));
+    lblCheck->show();
+    // The findings go below the grid, which keeps its height: all 15 rows stay
+    // in view without a scroll bar narrowing the titles.
+    setFixedHeight(height() + lblCheck->heightForWidth(width()));
 }
 
 } // namespace tobrel::app

@@ -7,6 +7,10 @@
 class QLabel;
 class QTableWidget;
 
+namespace tobrel::cards {
+struct CardSaves;
+}
+
 namespace tobrel::app {
 
 class frmMemView : public QWidget {
@@ -23,12 +27,19 @@ public:
     // The note shown when the file cannot be read; empty otherwise.
     QString note() const;
 
+    // The card check's findings shown under the grid; empty for a sound card.
+    QString checkLine() const;
+
     // Reads the file named by the hand-over values and fills the grid.
     void listCardSaves();
 
 private:
+    // Puts each listed save's icon into its title cell and the findings under the grid.
+    void showCardInsight(const cards::CardSaves& saves);
+
     QTableWidget* flxgrdMem;
     QLabel* lblNote;
+    QLabel* lblCheck = nullptr;
 };
 
 } // namespace tobrel::app

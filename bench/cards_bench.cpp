@@ -1,7 +1,8 @@
 // Conversion of 1,000 card files in each kind against copying the same files
-// with std::filesystem::copy_file, and the listing of one full card.
+// with std::filesystem::copy_file, and the listing and the check of one full card.
 // The ratio counters ("vs_copy") compare with the copy baseline of the same run.
 
+#include "cards/card_check.h"
 #include "cards/card_format.h"
 #include "cards/card_saves.h"
 #include "cards/conversion.h"
@@ -125,22 +126,40 @@ void BM_ConvertCopyBody(benchmark::State& state) {
     runKind(state, cards::ConvKind::CopyBody, workspace().cardSources, "MCR");
 }
 
-void BM_ListSavesOfFullCard(benchmark::State& state) {
+// A full, sound card: fifteen one-block saves.
+fs::path writeFullCard() {
     auto path = workspace().root / "full.MCD";
     std::string body(cards::kCardBodySize, '\0');
     body[0] = 'M';
     body[1] = 'C';
+    body[127] = 'M' ^ 'C';
     for (int n = 1; n <= 15; ++n) {
-        body[static_cast<std::size_t>(128 * n)] = 0x51;
+        auto* entry = body.data() + 128 * n;
+        // In use and the first block, 8,192 bytes long, no next block; byte 127 the XOR.
+        std::memcpy(entry, "\x51\0\0\0\0\x20\0\0\xFF\xFF", 10);
+        entry[127] = static_cast<char>(0x51 ^ 0x20);
         auto* block = body.data() + 8192 * n;
         std::memcpy(block, "SC\x11\x01", 4);
         std::memcpy(block + 4, "\x83\x51\x81\x5B\x83\x80 SAVE", 11);
     }
     std::ofstream(path, std::ios::binary)
         .write(body.data(), static_cast<std::streamsize>(body.size()));
+    return path;
+}
+
+void BM_ListSavesOfFullCard(benchmark::State& state) {
+    const auto path = writeFullCard();
     for (auto _ : state) {
         auto saves = cards::listCardSaves(path.string(), false);
         benchmark::DoNotOptimize(saves);
+    }
+}
+
+void BM_CheckFullCard(benchmark::State& state) {
+    const auto path = writeFullCard();
+    for (auto _ : state) {
+        auto check = cards::checkCardFile(path.string(), false);
+        benchmark::DoNotOptimize(check);
     }
 }
 
@@ -149,6 +168,7 @@ BENCHMARK(BM_ConvertStripVgsHeader)->Unit(benchmark::kMillisecond)->Iterations(5
 BENCHMARK(BM_ConvertAddVgsHeader)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ConvertCopyBody)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ListSavesOfFullCard)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CheckFullCard)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

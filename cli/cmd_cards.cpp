@@ -1,8 +1,13 @@
+#include "cards/card_check.h"
 #include "cards/card_saves.h"
 #include "cards/conversion.h"
 #include "cli/commands.h"
+#include "cli/png_writer.h"
+#include "platform/files.h"
 
+#include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace tobrel::cli {
 
@@ -22,13 +27,33 @@ int runConvert(const Arguments& args) {
     return failures == 0 ? kExitOk : kExitFailed;
 }
 
+namespace {
+
+bool isOption(const std::string& arg) {
+    return arg.size() > 1 && arg.rfind("--", 0) == 0;
+}
+
+// Where the icon of the save at block goes: DIR/<card name>_<block>.png.
+std::string iconPath(const std::string& folder, const std::string& cardPath, int block) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%02d.png", block);
+    const auto stem = platform::fromFsPath(platform::toFsPath(cardPath).stem());
+    return platform::fromFsPath(platform::toFsPath(folder) / platform::toFsPath(stem + suffix));
+}
+
+} // namespace
+
 int runSaves(const Arguments& args) {
     bool vgs = false;
     std::string path;
-    for (const auto& arg : args) {
+    std::optional<std::string> iconFolder;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const auto& arg = args[i];
         if (arg == "--vgs") {
             vgs = true;
-        } else if (path.empty() && !(arg.size() > 1 && arg.rfind("--", 0) == 0)) {
+        } else if (arg == "--icons" && i + 1 < args.size() && !iconFolder) {
+            iconFolder = args[++i];
+        } else if (path.empty() && !isOption(arg)) {
             path = arg;
         } else {
             return usageError("unexpected argument: " + arg);
@@ -37,15 +62,68 @@ int runSaves(const Arguments& args) {
     if (path.empty()) {
         return usageError("saves needs a file");
     }
+    if (iconFolder && iconFolder->empty()) {
+        return usageError("--icons needs a folder");
+    }
     const auto saves = cards::listCardSaves(path, vgs);
     if (!saves.readable) {
         std::cerr << path << ": " << saves.error << '\n';
         return kExitFailed;
     }
+    int status = kExitOk;
     for (const auto& row : saves.rows) {
-        std::cout << row.title << '\t' << row.blockCount << '\n';
+        std::string line = row.title + '\t' + std::to_string(row.blockCount);
+        if (iconFolder) {
+            // The third field names the picture written, empty for a save without an icon.
+            line += '\t';
+            if (row.icon) {
+                const auto target = iconPath(*iconFolder, path, row.block);
+                int error = 0;
+                if (platform::replaceFileAtomically(
+                        target, encodePng(cards::kIconSide, cards::kIconSide, row.icon->rgba),
+                        &error)) {
+                    line += target;
+                } else {
+                    std::cerr << target << ": " << platform::describeError(error) << '\n';
+                    status = kExitFailed;
+                }
+            }
+        }
+        std::cout << line << '\n';
     }
-    return kExitOk;
+    return status;
+}
+
+int runCheck(const Arguments& args) {
+    bool vgs = false;
+    std::vector<std::string> paths;
+    for (const auto& arg : args) {
+        if (arg == "--vgs") {
+            vgs = true;
+        } else if (isOption(arg)) {
+            return usageError("unexpected argument: " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.empty()) {
+        return usageError("check needs at least one file");
+    }
+    int status = kExitOk;
+    for (const auto& path : paths) {
+        const auto check = cards::checkCardFile(path, vgs);
+        if (!check.readable) {
+            std::cerr << path << ": " << check.error << '\n';
+            status = kExitFailed;
+            continue;
+        }
+        for (const auto& finding : check.findings) {
+            std::cout << path << '\t' << finding.block << '\t' << cards::describeFinding(finding)
+                      << '\n';
+            status = kExitFailed;
+        }
+    }
+    return status;
 }
 
 } // namespace tobrel::cli

@@ -17,6 +17,7 @@ inline constexpr int kExitUsage = 2;
 
 int runConvert(const Arguments& args);
 int runSaves(const Arguments& args);
+int runCheck(const Arguments& args);
 int runSlots(const Arguments& args);
 int runCodelist(const Arguments& args);
 int runController(const Arguments& args);

@@ -18,9 +18,17 @@ constexpr std::string_view kUsage = R"(usage:
                  3 or bleem-psemu   bleem! (.MCD) to PSEmuPro/ePSXe (.MCR)
                  4 or psemu-vgs     PSEmuPro/ePSXe (.MCR) to VGS (.MEM)
                  5 or psemu-bleem   PSEmuPro/ePSXe (.MCR) to bleem! (.MCD)
-  tobrel-cli saves [--vgs] FILE
+  tobrel-cli saves [--vgs] [--icons DIR] FILE
       Lists the saves on a card image: title, a tab, block count.
       --vgs reads FILE as a VGS image (64-byte header first).
+      --icons writes each save's icon into DIR as NAME_NN.png (NAME: FILE's
+      name without extension, NN: the save's first block) and adds a tab and
+      that path to its line (nothing after the tab for a save without an icon).
+  tobrel-cli check [--vgs] FILE...
+      Checks each card image: header, directory checksums, block states and
+      each save's chain of blocks. One line per finding: file, a tab, block
+      (0 for the header and the file itself), a tab, what is wrong.
+      Exit status 0 only when every card is sound.
   tobrel-cli slots
       Prints the card image path of each memory-card slot of bleem! and VGS:
       label, a tab, path.
@@ -69,6 +77,9 @@ int main(int argc, char** argv) {
     }
     if (command == "saves") {
         return runSaves(args);
+    }
+    if (command == "check") {
+        return runCheck(args);
     }
     if (command == "slots") {
         return runSlots(args);

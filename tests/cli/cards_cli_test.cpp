@@ -1,5 +1,5 @@
-#include "tests/support/cli_run.h"
 #include "tests/support/card_images.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,10 @@ TEST(CliUsage, BadUsageExitsTwoWithUsageText) {
                                                                   {"convert"},
                                                                   {"convert", "9", "x.MEM"},
                                                                   {"saves"},
-                                                                  {"saves", "--bogus", "x"}}) {
+                                                                  {"saves", "--bogus", "x"},
+                                                                  {"saves", "x", "--icons"},
+                                                                  {"check"},
+                                                                  {"check", "--bogus", "x"}}) {
         auto result = runCli(args);
         EXPECT_EQ(result.status, 2) << result.out;
         EXPECT_NE(result.out.find("usage:"), std::string::npos);
@@ -57,6 +60,44 @@ TEST(CliSaves, ListsTitleTabBlockCount) {
     EXPECT_EQ(vgs.out, "ゲーム\t2\nSECOND\t1\n");
     auto missing = runCli({"saves", dir.file("none.MCD")});
     EXPECT_EQ(missing.status, 1);
+}
+
+TEST(CliCheck, OneLinePerFindingAndStatusOneUnlessEveryCardIsSound) {
+    TempDir dir;
+    std::string sound = makeFormattedCard();
+    addChainedSave(sound, {1, 2}, "OK", 1);
+    std::string bad = sound;
+    bad[3 * 128 + 50] ^= 1;          // directory checksum of block 3
+    setDirEntry(bad, 2, 0x53, 0, 1); // the last block links back to block 2
+    writeBytes(dir.file("sound.MCD"), sound);
+    writeBytes(dir.file("sound.MEM"), makeVgsImage(sound));
+    writeBytes(dir.file("bad.MCD"), bad);
+
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    } cases[] = {
+        {{"check", dir.file("sound.MCD")}, 0, ""},
+        {{"check", "--vgs", dir.file("sound.MEM")}, 0, ""},
+        {{"check", dir.file("sound.MCD"), dir.file("bad.MCD")},
+         1,
+         dir.file("bad.MCD") + "\t2\t終端ﾏｰｸ不正\n" + dir.file("bad.MCD") + "\t3\tﾁｪｯｸｻﾑ不一致\n"},
+        {{"check", dir.file("sound.MEM")},
+         1,
+         dir.file("sound.MEM") + "\t0\tﾌｧｲﾙｻｲｽﾞ不正(131136 ﾊﾞｲﾄ)\n" + dir.file("sound.MEM") +
+             "\t0\tｶｰﾄﾞ署名(MC)なし\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = runCli(c.args);
+        EXPECT_EQ(result.status, c.status) << result.out;
+        EXPECT_EQ(result.out, c.out);
+    }
+    // An unreadable card is reported and fails the run; the others are still checked.
+    const auto missing = runCli({"check", dir.file("none.MCD"), dir.file("bad.MCD")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out.rfind(dir.file("none.MCD") + ": ", 0), 0u) << missing.out;
+    EXPECT_NE(missing.out.find("ﾁｪｯｸｻﾑ不一致"), std::string::npos);
 }
 
 } // namespace

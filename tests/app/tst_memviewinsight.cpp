@@ -1,0 +1,117 @@
+// The card viewer's icons and check findings, on cards built here.
+
+#include "app/frmMemView.h"
+#include "app/modMemView.h"
+#include "cards/save_icon.h"
+#include "tests/app/AppTest.h"
+#include "tests/support/card_images.h"
+
+#include <QTableWidget>
+#include <functional>
+#include <memory>
+
+using namespace tobrel;
+using namespace tobrel::testing;
+
+using CardDamage = std::function<void(std::string&)>;
+Q_DECLARE_METATYPE(CardDamage)
+
+namespace {
+
+// Saves at blocks 1 (one icon frame), 2-3 (two) and 4, 6, 5 (three), each
+// with its own palette so that a swapped icon shows.
+std::string soundCard() {
+    std::string body = makeFormattedCard();
+    addChainedSave(body, {1}, "ONE", 1);
+    addChainedSave(body, {2, 3}, "TWO", 2);
+    addChainedSave(body, {4, 6, 5}, "THREE", 3);
+    for (int block : {1, 2, 4}) {
+        char* save = body.data() + cards::kBlockSize * static_cast<std::size_t>(block);
+        for (int i = 96; i < 256; ++i) {
+            save[i] = static_cast<char>(i * block + 7);
+        }
+    }
+    return body;
+}
+
+std::unique_ptr<app::frmMemView> openViewer(const std::string& path, bool vgs) {
+    app::modMemView::strViewPath = path;
+    app::modMemView::blnViewVgs = vgs;
+    return std::make_unique<app::frmMemView>(nullptr);
+}
+
+} // namespace
+
+class TestMemViewInsight : public QObject {
+    Q_OBJECT
+
+private slots:
+    void titlesCarryIconsAndFindingsShowUnderTheGrid_data() {
+        QTest::addColumn<bool>("vgs");
+        QTest::addColumn<CardDamage>("damage");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("sound card") << false << CardDamage([](std::string&) {}) << QString();
+        QTest::newRow("sound VGS image") << true << CardDamage([](std::string&) {}) << QString();
+        QTest::newRow("directory checksum")
+            << false << CardDamage([](std::string& b) { b[3 * 128 + 60] ^= 4; })
+            << QStringLiteral("ﾌﾞﾛｯｸ3: ﾁｪｯｸｻﾑ不一致");
+        QTest::newRow("more findings than fit")
+            << true << CardDamage([](std::string& b) {
+                   for (int n : {7, 8, 9, 10, 11}) {
+                       b[static_cast<std::size_t>(128 * n + 64)] ^= 1;
+                   }
+               })
+            << QStringLiteral("ﾌﾞﾛｯｸ7: ﾁｪｯｸｻﾑ不一致、ﾌﾞﾛｯｸ8: ﾁｪｯｸｻﾑ不一致、"
+                              "ﾌﾞﾛｯｸ9: ﾁｪｯｸｻﾑ不一致、ほか2件");
+    }
+
+    void titlesCarryIconsAndFindingsShowUnderTheGrid() {
+        QFETCH(bool, vgs);
+        QFETCH(CardDamage, damage);
+        QFETCH(QString, line);
+        TempDir dir;
+        std::string body = soundCard();
+        damage(body);
+        const std::string path = dir.file("CARD");
+        writeBytes(path, vgs ? makeVgsImage(body) : body);
+
+        auto viewer = openViewer(path, vgs);
+        QCOMPARE(viewer->checkLine(), line);
+        QTableWidget* grid = viewer->grid();
+        const struct {
+            int block;
+            const char* title;
+            const char* count;
+        } rows[] = {{1, "ONE", "1"}, {2, "TWO", "2"}, {4, "THREE", "3"}};
+        for (int row = 0; row < 3; ++row) {
+            const auto& expected = rows[row];
+            QCOMPARE(grid->item(row, 0)->text(), QString::fromLatin1(expected.title));
+            QCOMPARE(grid->item(row, 1)->text(), QString::fromLatin1(expected.count));
+            const auto* block = reinterpret_cast<const unsigned char*>(body.data()) +
+                                cards::kBlockSize * static_cast<std::size_t>(expected.block);
+            const auto icon = cards::decodeSaveIcon(std::span(block, cards::kBlockSize));
+            QVERIFY(icon.has_value());
+            const QImage shown = grid->item(row, 0)
+                                     ->icon()
+                                     .pixmap(cards::kIconSide, cards::kIconSide)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGBA8888);
+            QCOMPARE(shown.size(), QSize(cards::kIconSide, cards::kIconSide));
+            for (int y = 0; y < cards::kIconSide; ++y) {
+                for (int x = 0; x < cards::kIconSide; ++x) {
+                    const auto* want = icon->rgba.data() + 4 * (y * cards::kIconSide + x);
+                    const QRgb got = shown.pixel(x, y);
+                    QCOMPARE(qAlpha(got), int(want[3]));
+                    if (want[3] != 0) {
+                        QCOMPARE(qRgb(qRed(got), qGreen(got), qBlue(got)),
+                                 qRgb(want[0], want[1], want[2]));
+                    }
+                }
+            }
+        }
+        QVERIFY(!grid->item(3, 0));
+    }
+};
+
+QTEST_MAIN(TestMemViewInsight)
+#include "tst_memviewinsight.moc"
