@@ -1,12 +1,12 @@
 #include "app/frmMain.h"
 
+#include "app/AppIcon.h"
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
-#include "app/AppIcon.h"
-#include "app/modMain.h"
 #include "app/Twips.h"
+#include "app/modMain.h"
 #include "platform/files.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
@@ -155,7 +155,9 @@ void frmMain::load() {
     }
     loaded_ = true;
     if (iniPath().empty()) {
-        setIniPath(computeIniPath(platform::executablePath()));
+        const IniLocation location =
+            locateIniFile(platform::executablePath(), installedProgramFolder());
+        setIniPath(location.path, location.createFolder);
     }
     placeWindow();
 
