@@ -9,8 +9,7 @@ set(CPACK_PACKAGE_VENDOR "Tobrel developers")
 set(CPACK_PACKAGE_CONTACT "Tobrel developers <tobrel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PlayStation emulator helper with a Japanese interface")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "PlayStation emulator helper with a Japanese interface
-Tobrel converts memory card images between Connectix Virtual Game Station,
+    "Tobrel converts memory card images between Connectix Virtual Game Station,
 bleem! and PSEmuPro/ePSXe and lists the saves on a card, shows and changes
 the card files and controller keys the emulators use (in Wine's registry),
 and extracts the Japanese sections of a cheat code list.
