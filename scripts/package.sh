@@ -28,14 +28,15 @@ fi
 
 # Debian's hardening flags, all of them (bind-now included).
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
-export CXXFLAGS LDFLAGS
+# Given on the command line: CMake reads CXXFLAGS and LDFLAGS only once.
+cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+ldflags=$(dpkg-buildflags --get LDFLAGS)
 
 out=build/package
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-    -DBUILD_TESTING=OFF -DTOBREL_BUILD_BENCH=OFF >/dev/null
+    -DBUILD_TESTING=OFF -DTOBREL_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$out" -j "$jobs"
 rm -f "$out"/tobrel_*.deb
 (cd "$out" && cpack -G DEB)
