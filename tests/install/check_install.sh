@@ -74,6 +74,7 @@ if command -v appstreamcli >/dev/null; then
 fi
 
 for page in tobrel tobrel-cli; do
+    command -v man >/dev/null || break
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null) ||
         fail "man cannot show $page.1"
     [ -z "$warnings" ] || fail "$page.1 renders with warnings: $warnings"
