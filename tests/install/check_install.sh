@@ -58,6 +58,11 @@ for size in "${sizes[@]}"; do
     fi
 done
 
+svg=$usr/share/icons/hicolor/scalable/apps/tobrel.svg
+if [ -f "$svg" ] && command -v xmllint >/dev/null; then
+    [ "$(xmllint --xpath 'name(/*)' "$svg" 2>/dev/null)" = "svg" ] || fail "$svg is not an SVG document"
+fi
+
 desktop=$usr/share/applications/tobrel.desktop
 metainfo=$usr/share/metainfo/$appstream_id.metainfo.xml
 grep -qx 'Exec=tobrel' "$desktop" || fail "the desktop entry does not start tobrel"
