@@ -1,5 +1,6 @@
 #pragma once
-// The program's settings file: one INI file beside the executable, read key by
+// The program's settings file: one INI file, beside the executable or in the
+// user's configuration folder (locateIniFile, settings/paths.h), read key by
 // key while the main window loads and written key by key while it unloads.
 
 #include "platform/profile_file.h"
