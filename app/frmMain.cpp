@@ -207,7 +207,9 @@ void frmMain::load() {
     }
     loaded_ = true;
     if (iniPath().empty()) {
-        setIniPath(computeIniPath(platform::executablePath()));
+        const IniLocation location =
+            locateIniFile(platform::executablePath(), installedProgramFolder());
+        setIniPath(location.path, location.createFolder);
     }
     placeWindow();
 

@@ -1,6 +1,7 @@
 #include "settings/ini.h"
 
 #include "platform/encoding.h"
+#include "platform/user_dirs.h"
 
 #include <algorithm>
 #include <iterator>
@@ -13,6 +14,19 @@ constexpr std::string_view kDefaultText = "Error";
 std::string& iniPathStorage() {
     static std::string path;
     return path;
+}
+
+// The folder of iniPath when writes have to create it, else empty.
+std::string& iniFolderToCreate() {
+    static std::string folder;
+    return folder;
+}
+
+// Creates the folder a write needs; a failure shows in the write itself.
+void prepareFolder(const std::string& folder) {
+    if (!folder.empty()) {
+        platform::createPrivateFolders(folder);
+    }
 }
 
 char upperAscii(char c) {
@@ -52,7 +66,11 @@ const std::string& iniPath() {
     return iniPathStorage();
 }
 
-void setIniPath(std::string path) {
+void setIniPath(std::string path, bool createFolder) {
+    std::size_t slash = path.rfind('/');
+    iniFolderToCreate() = createFolder && slash != std::string::npos && slash > 0
+                              ? path.substr(0, slash)
+                              : std::string();
     iniPathStorage() = std::move(path);
 }
 
@@ -64,11 +82,12 @@ std::string readIni(std::string_view section, std::string_view key) {
 }
 
 bool writeIni(std::string_view section, std::string_view key, std::string_view value) {
+    prepareFolder(iniFolderToCreate());
     return platform::writeProfileString(iniPath(), toFileText(section), toFileText(key),
                                         toFileText(value));
 }
 
-IniWriteBatch::IniWriteBatch() : batch_(iniPath()) {}
+IniWriteBatch::IniWriteBatch() : batch_(iniPath()), folderToCreate_(iniFolderToCreate()) {}
 
 IniWriteBatch::IniWriteBatch(std::string path) : batch_(std::move(path)) {}
 
@@ -77,6 +96,7 @@ bool IniWriteBatch::write(std::string_view section, std::string_view key, std::s
 }
 
 bool IniWriteBatch::commit() {
+    prepareFolder(folderToCreate_);
     return batch_.commit();
 }
 

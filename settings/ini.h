@@ -1,5 +1,6 @@
 #pragma once
-// The program's settings file: one INI file beside the executable, read key by
+// The program's settings file: one INI file, beside the executable or in the
+// user's configuration folder (locateIniFile, settings/paths.h), read key by
 // key while the main window loads and written key by key while it unloads.
 
 #include "platform/profile_file.h"
@@ -18,9 +19,10 @@ namespace tobrel::settings {
 std::string computeIniPath(std::string_view executablePath);
 
 // The settings file path of this run (module-level, empty until set). The main
-// window's load sets it first, from computeIniPath(platform::executablePath()).
+// window's load sets it first, from locateIniFile (settings/paths.h). With
+// createFolder, writes first create the file's folder when it is missing.
 const std::string& iniPath();
-void setIniPath(std::string path);
+void setIniPath(std::string path, bool createFolder = false);
 
 // Receive buffer of the value reader: at most 249 bytes of a value arrive.
 inline constexpr std::size_t kIniBufferSize = 250;
@@ -53,6 +55,7 @@ public:
 
 private:
     platform::ProfileWriteBatch batch_;
+    std::string folderToCreate_;
 };
 
 } // namespace tobrel::settings

@@ -1,6 +1,10 @@
 #include "settings/paths.h"
 
 #include "platform/files.h"
+#include "platform/user_dirs.h"
+#include "settings/ini.h"
+
+#include <algorithm>
 
 namespace tobrel::settings {
 namespace {
@@ -71,6 +75,37 @@ bool fileExistsForSettings(const std::string& path) {
         return false;
     }
     return platform::regularFileExists(path);
+}
+
+IniLocation chooseIniLocation(std::string_view executablePath, const IniPlaceFacts& facts) {
+    std::string beside = computeIniPath(executablePath);
+    if (beside.empty() || (facts.besideWritable && !facts.besideIsInstallFolder) ||
+        facts.configHome.empty()) {
+        return {std::move(beside), false};
+    }
+    const std::size_t slash = beside.rfind('/');
+    const std::string fileName = slash == std::string::npos ? beside : beside.substr(slash + 1);
+    return {facts.configHome + "/tobrel/" + fileName, true};
+}
+
+std::string installedProgramFolder() {
+#ifdef TOBREL_INSTALL_BINDIR
+    return TOBREL_INSTALL_BINDIR;
+#else
+    return {};
+#endif
+}
+
+IniLocation locateIniFile(std::string_view executablePath, const std::string& installFolder) {
+    const std::size_t slash = executablePath.rfind('/');
+    const std::string folder(executablePath.substr(
+        0, slash == std::string_view::npos ? 0 : std::max<std::size_t>(slash, 1)));
+    IniPlaceFacts facts;
+    facts.besideWritable = platform::folderIsWritable(folder);
+    facts.besideIsInstallFolder =
+        !installFolder.empty() && platform::sameFolder(folder, installFolder);
+    facts.configHome = platform::userConfigHome();
+    return chooseIniLocation(executablePath, facts);
 }
 
 } // namespace tobrel::settings

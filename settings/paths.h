@@ -34,4 +34,37 @@ std::string fileNameOf(std::string_view path);
 // comparison is case-sensitive like the file system.
 bool fileExistsForSettings(const std::string& path);
 
+// Where the settings file of a run lives, and whether its folder may have to
+// be created when it is first written.
+struct IniLocation {
+    std::string path;
+    bool createFolder = false;
+};
+
+// What the system says about the places the settings file could go.
+struct IniPlaceFacts {
+    // The executable's folder lets this user create files.
+    bool besideWritable = false;
+    // The executable's folder is the system's program folder this build
+    // installs into ("/usr/bin" for the package). It is never used for
+    // settings, not even by root, who may write there.
+    bool besideIsInstallFolder = false;
+    // The user's configuration folder ($XDG_CONFIG_HOME or ~/.config).
+    std::string configHome;
+};
+
+// The settings file stays beside the executable (computeIniPath) where that
+// folder is writable, as for a portable copy. Otherwise it is
+// <configHome>/tobrel/ with the same file name, a folder created on first
+// write. Without a known configuration folder it stays beside the executable.
+IniLocation chooseIniLocation(std::string_view executablePath, const IniPlaceFacts& facts);
+
+// The folder an installed copy's executable lives in (the build's install
+// prefix plus its program folder, such as "/usr/bin").
+std::string installedProgramFolder();
+
+// chooseIniLocation with the facts of this system; installFolder is the
+// program folder of an installed copy (empty when there is none).
+IniLocation locateIniFile(std::string_view executablePath, const std::string& installFolder);
+
 } // namespace tobrel::settings

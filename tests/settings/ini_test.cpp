@@ -121,6 +121,22 @@ TEST_F(IniFile, FailedWritesAreReportedOnlyToTests) {
     EXPECT_TRUE(listFolder(dir.path()).empty());
 }
 
+TEST_F(IniFile, ConfigFolderIsCreatedPrivateOnFirstWriteOfEitherKind) {
+    for (bool batched : {false, true}) {
+        const std::string folder = dir.file(batched ? "b/config/tobrel" : "s/config/tobrel");
+        setIniPath(folder + "/TOBREL.INI", true);
+        if (batched) {
+            IniWriteBatch batch;
+            batch.write("FORM", "WAKU", "1");
+            EXPECT_TRUE(batch.commit());
+        } else {
+            EXPECT_TRUE(writeIni("FORM", "WAKU", "1"));
+        }
+        EXPECT_EQ(readIni("FORM", "WAKU"), "1");
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+    }
+}
+
 TEST_F(IniFile, ReadOnlyFolderKeepsTheOldSettings) {
     if (!tobrel::testing::permissionsAreEnforced()) {
         GTEST_SKIP() << "root ignores file permissions; run again as an ordinary user";
