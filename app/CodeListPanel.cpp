@@ -3,9 +3,11 @@
 #include "app/BusyGuard.h"
 #include "app/CommonDialog.h"
 #include "app/EventPump.h"
-#include "app/UserPrompts.h"
+#include "app/StdText.h"
 #include "app/Twips.h"
+#include "app/UserPrompts.h"
 #include "codelist/codelist.h"
+#include "platform/paths.h"
 #include "settings/paths.h"
 
 #include <QApplication>
@@ -14,13 +16,6 @@
 #include <QPushButton>
 
 namespace tobrel::app {
-namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-} // namespace
 
 CodeListPanel::CodeListPanel(QWidget* mainWindow, CommonDialog& dialog)
     : QFrame(mainWindow), mainWindow_(mainWindow), dlgCmmn_(dialog),
@@ -67,12 +62,12 @@ void CodeListPanel::cmdCodeList_Click() {
         dlgCmmn_.initDir = QApplication::applicationDirPath();
         dlgCmmn_.fileName.clear();
     } else {
-        dlgCmmn_.initDir = fromUtf8(settings::directoryOf(box.toStdString()));
+        dlgCmmn_.initDir = toQString(platform::directoryOf(box.toStdString()));
         // The name the dialog already holds wins, even one chosen on another panel.
         dlgCmmn_.fileName =
             dlgCmmn_.fileName.isEmpty()
-                ? fromUtf8(settings::fileNameOf(box.toStdString()))
-                : fromUtf8(settings::fileNameOf(dlgCmmn_.fileName.trimmed().toStdString()));
+                ? toQString(platform::fileNameOf(box.toStdString()))
+                : toQString(platform::fileNameOf(dlgCmmn_.fileName.trimmed().toStdString()));
     }
     if (!dlgCmmn_.showOpen()) {
         txtCodeList->clear();
@@ -95,7 +90,7 @@ void CodeListPanel::cmdDrip_Click() {
             std::chrono::milliseconds(EventPump::kIntervalMs));
     }
     if (!result.ok) {
-        showErrorMessage(mainWindow_, fromUtf8(result.error));
+        showErrorMessage(mainWindow_, toQString(result.error));
         return;
     }
     UserPrompts::current().showMessage(mainWindow_, MessageIcon::Information,

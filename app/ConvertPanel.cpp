@@ -1,14 +1,14 @@
 #include "app/ConvertPanel.h"
 
 #include "app/BusyGuard.h"
-#include "app/EventPump.h"
 #include "app/DriveList.h"
+#include "app/EventPump.h"
 #include "app/FileList.h"
 #include "app/FolderList.h"
-#include "app/frmMemView.h"
-#include "app/modMemView.h"
-#include "app/UserPrompts.h"
+#include "app/StdText.h"
 #include "app/Twips.h"
+#include "app/UserPrompts.h"
+#include "app/frmMemView.h"
 #include "cards/conversion.h"
 
 #include <QApplication>
@@ -126,10 +126,8 @@ ConvertPanel::~ConvertPanel() {
 void ConvertPanel::optSel_Click(int index) {
     const auto& direction = directionAt(index);
     txtLog->clear();
-    filIn->setPattern(QString::fromUtf8(direction.sourceFilter.data(),
-                                        static_cast<qsizetype>(direction.sourceFilter.size())));
-    txtLog->setPlainText(QString::fromUtf8(direction.caption.data(),
-                                           static_cast<qsizetype>(direction.caption.size())));
+    filIn->setPattern(toQString(direction.sourceFilter));
+    txtLog->setPlainText(toQString(direction.caption));
 }
 
 void ConvertPanel::tabConvert_Click(int tab) {
@@ -155,19 +153,19 @@ void ConvertPanel::dirIn_Change() {
 
 void ConvertPanel::filIn_Click() {
     filIn->ensureListed();
-    modMemView::blnViewVgs = filIn->pattern() == QLatin1String("*.MEM");
-    modMemView::strViewPath.clear();
+    const bool vgsLayout = filIn->pattern() == QLatin1String("*.MEM");
+    QString viewPath;
     for (int row = 0; row < filIn->count(); ++row) {
         if (filIn->item(row)->isSelected()) {
-            modMemView::strViewPath = withTrailingSlash(dirIn->path()) + filIn->item(row)->text();
+            viewPath = withTrailingSlash(dirIn->path()) + filIn->item(row)->text();
             break;
         }
     }
-    if (modMemView::strViewPath.isEmpty()) {
+    if (viewPath.isEmpty()) {
         return;
     }
     closeViewer();
-    memView_ = new frmMemView(mainWindow_);
+    memView_ = new frmMemView(mainWindow_, viewPath, vgsLayout);
     memView_->show();
     if (mainWindow_) {
         mainWindow_->activateWindow();
@@ -204,9 +202,7 @@ void ConvertPanel::cmdConv_Click() {
     const int index = std::max(convType(), 0);
     const auto& direction = directionAt(index);
     if (jobs.empty()) {
-        showErrorMessage(mainWindow_, QString::fromUtf8(direction.noSelectionMessage.data(),
-                                                        static_cast<qsizetype>(
-                                                            direction.noSelectionMessage.size())));
+        showErrorMessage(mainWindow_, toQString(direction.noSelectionMessage));
         return;
     }
 

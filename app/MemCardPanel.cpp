@@ -1,10 +1,11 @@
 #include "app/MemCardPanel.h"
 
 #include "app/CommonDialog.h"
-#include "app/UserPrompts.h"
+#include "app/StdText.h"
 #include "app/Twips.h"
+#include "app/UserPrompts.h"
 #include "emulator/card_slots.h"
-#include "settings/paths.h"
+#include "platform/paths.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -88,10 +89,6 @@ QLineEdit* MemCardPanel::slotBox(Emulator which, int index) const {
 
 namespace {
 
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 constexpr std::array<emulator::SlotEmulator, 2> kEmulators = {emulator::SlotEmulator::Bleem,
                                                               emulator::SlotEmulator::Vgs};
 
@@ -127,8 +124,8 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
     // The loop ends with an accepted file or with Cancel.
     for (;;) {
         const auto location = platform::locateRegistry();
-        dlgCmmn_.dialogTitle = qText(info.dialogTitle);
-        dlgCmmn_.filter = qText(info.filter);
+        dlgCmmn_.dialogTitle = toQString(info.dialogTitle);
+        dlgCmmn_.filter = toQString(info.filter);
         dlgCmmn_.flags = CommonDialog::kDefaultFlags;
         const std::string boxText = box->text().toStdString();
         if (boxText.empty()) {
@@ -138,8 +135,8 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
             // The box holds the path as the emulator sees it; the dialog needs ours.
             const std::string local =
                 emulator::slotTextToLocalPath(location, boxText).value_or(boxText);
-            dlgCmmn_.initDir = QString::fromStdString(settings::directoryOf(local));
-            dlgCmmn_.fileName = QString::fromStdString(settings::fileNameOf(local));
+            dlgCmmn_.initDir = QString::fromStdString(platform::directoryOf(local));
+            dlgCmmn_.fileName = QString::fromStdString(platform::fileNameOf(local));
         }
         if (!dlgCmmn_.showOpen()) {
             box->clear(); // Cancel is how a card is taken out of a slot
@@ -152,7 +149,7 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
             return;
         }
         box->clear();
-        showErrorMessage(mainWindow_, qText(choice.message));
+        showErrorMessage(mainWindow_, toQString(choice.message));
     }
 }
 

@@ -1,11 +1,10 @@
 #include "app/frmMain.h"
 
+#include "app/AppIcon.h"
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
 #include "app/MemCardPanel.h"
 #include "app/TabStrip.h"
-#include "app/AppIcon.h"
-#include "app/modMain.h"
 #include "app/Twips.h"
 #include "platform/files.h"
 #include "settings/ini.h"
@@ -201,7 +200,6 @@ void frmMain::unload() {
     writer.commit(); // a failed write stays silent: the next start sees the old values
 
     fraConvert->closeViewer();
-    mainForm = nullptr;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

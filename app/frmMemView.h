@@ -2,6 +2,7 @@
 // frmMemView: a small window listing the saves on one card image, beside the
 // main window. Every request builds a new window, so two cards never mix.
 
+#include <QString>
 #include <QWidget>
 
 class QLabel;
@@ -16,17 +17,20 @@ public:
     static constexpr int kWideColumn0Twips = 4320;
     static constexpr int kColumn1Twips = 700;
 
-    // Places itself beside mainWindow and lists strViewPath.
-    explicit frmMemView(QWidget* mainWindow);
+    // Places itself beside mainWindow and lists the saves of the card image at
+    // path, read as a VGS image (64-byte header first) when vgsLayout is set.
+    frmMemView(QWidget* mainWindow, QString path, bool vgsLayout);
 
     QTableWidget* grid() const { return flxgrdMem; }
     // The note shown when the file cannot be read; empty otherwise.
     QString note() const;
 
-    // Reads the file named by the hand-over values and fills the grid.
+    // Reads the card image and fills the grid.
     void listCardSaves();
 
 private:
+    QString path_;
+    bool vgsLayout_;
     QTableWidget* flxgrdMem;
     QLabel* lblNote;
 };

@@ -2,53 +2,20 @@
 
 #include "app/frmMain.h"
 #include "platform/single_instance.h"
+#include "platform/termination_signals.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace tobrel::app {
 
 QPointer<frmMain> mainForm;
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] auto written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM close the main window as its close box does, so the
-// settings are saved when the desktop session ends or the user presses Ctrl+C.
-void closeOnTerminationSignals(QObject* owner) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
-        char byte;
-        [[maybe_unused]] auto got = ::read(g_signalPipe[0], &byte, 1);
-        if (mainForm) {
-            mainForm->close();
-        }
-    });
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 // With TOBREL_SCREENSHOT set (as the run script does on a virtual display),
 // the main window is saved there as a picture every few seconds.
@@ -91,10 +58,19 @@ int runTobrel(int argc, char** argv) {
         return 0; // another copy runs: end silently, leaving it as it is
     }
     prepareApplication();
-    closeOnTerminationSignals(&application);
+    // SIGINT and SIGTERM close the main window as its close box does, so the
+    // settings are saved when the desktop session ends or the user presses Ctrl+C.
+    platform::TerminationSignals termination;
+    QObject::connect(&termination, &platform::TerminationSignals::received, [] {
+        if (mainForm) {
+            mainForm->close();
+        }
+    });
 
     frmMain window;
     mainForm = &window;
+    // Once closed (and its settings saved) the window takes no more requests.
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, [] { mainForm = nullptr; });
     window.load();
     window.show();
     saveScreenshotsWhenAsked(&application);

@@ -2,6 +2,7 @@
 
 #include "cards/card_format.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,11 +28,6 @@ std::size_t startOfLastCharacters(std::string_view text, std::size_t count) {
         --count;
     }
     return pos;
-}
-
-// Both count on every system: stored paths may come from Windows.
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
 }
 
 // Copies the source from `skip` onward in whole units, after the optional prefix.
@@ -88,8 +84,8 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     // extension off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
     std::size_t stemEnd = startOfLastCharacters(sourcePath, 4);
-    if (stemEnd == std::string::npos || stemEnd == 0 || isSeparator(sourcePath[stemEnd - 1]) ||
-        sourcePath.find_first_of("/\\", stemEnd) != std::string::npos) {
+    if (stemEnd == std::string::npos || stemEnd == 0 ||
+        platform::nameStart(sourcePath) >= stemEnd) {
         result.error = "ファイル名に拡張子がありません";
         return result;
     }

@@ -3,7 +3,7 @@
 #include "cards/card_format.h"
 #include "emulator/modCard_Key.h"
 #include "platform/files.h"
-#include "platform/wine_prefix.h"
+#include "platform/wine/prefix.h"
 
 #include <stdexcept>
 

@@ -4,7 +4,7 @@
 // pass before it goes into a slot, and the texts of the memory card panel.
 // Everything a panel needs except its widgets.
 
-#include "platform/registry_store.h"
+#include "platform/wine/store.h"
 
 #include <array>
 #include <cstdint>
@@ -21,14 +21,6 @@ inline constexpr int kSlotsPerEmulator = 2;
 inline constexpr std::string_view kBleemCardKeyPath = "Software\\bleem\\bleem!\\1.0\\CARD";
 inline constexpr std::string_view kVgsCardKeyPath =
     "Software\\Connectix\\Connectix Virtual Game Station\\Memory Cards";
-
-// Panel texts shared by both emulators.
-inline constexpr std::string_view kSlotLabels[kSlotsPerEmulator] = {"Slot1：", "Slot2："};
-inline constexpr std::string_view kChooseButtonCaption = "...";
-inline constexpr std::string_view kGetButtonCaption = "取得";
-inline constexpr std::string_view kApplyButtonCaption = "変更";
-inline constexpr std::string_view kCloseButtonCaption = "閉じる";
-inline constexpr std::string_view kErrorTitle = "ｴﾗｰ";
 
 // What differs between the two emulators' slots.
 struct SlotEmulatorInfo {

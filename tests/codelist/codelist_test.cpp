@@ -517,12 +517,15 @@ TEST_F(ExtractReadOnlyFailures, UnreadableInputIsReportedAsSuch) {
     EXPECT_EQ(folderContents(dir), before);
 }
 
-TEST(OutputPathFor, BesideTheInputForEitherSeparator) {
+TEST(OutputPathFor, BesideTheInputInEitherPathForm) {
     const std::pair<const char*, const char*> cases[] = {
         {"/home/u/lists/pec.inf", "/home/u/lists/codelist_japan.inf"},
         {"C:\\GAME\\CODE.INF", "C:\\GAME\\codelist_japan.inf"},
         {"a\\b/c.inf", "a\\b/codelist_japan.inf"},
-        {"a/b\\c.inf", "a/b\\codelist_japan.inf"},
+        {"a/b\\c.inf", "a/codelist_japan.inf"},
+        {"/x/my\\list.inf", "/x/codelist_japan.inf"},
+        {"my\\list.inf", "codelist_japan.inf"},
+        {"d:/GAME\\CODE.INF", "d:/GAME\\codelist_japan.inf"},
         {"lists/", "lists/codelist_japan.inf"},
         {"/pec.inf", "/codelist_japan.inf"},
         {"pec.inf", "codelist_japan.inf"},
