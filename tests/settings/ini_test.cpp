@@ -43,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IniPathCase{"/a/.tobrel", "/a/.TOBREL.INI"},
                       IniPathCase{"/home/ユーザー/ﾂｰﾙ/tobrel", "/home/ユーザー/ﾂｰﾙ/TOBREL.INI"},
                       IniPathCase{"C:\\Tools\\Tobrel.exe", "C:\\Tools\\TOBREL.INI"},
+                      IniPathCase{"/opt/a\\b/to\\brel", "/opt/a\\b/TO\\BREL.INI"},
                       IniPathCase{"tobrel", "TOBREL.INI"}, IniPathCase{"/opt/x/", ""},
                       IniPathCase{"", ""}));
 
