@@ -65,8 +65,7 @@ ConvertPanel::ConvertPanel(QWidget* mainWindow)
         auto* button = new QRadioButton(QString::fromUtf8(optionCaptions[i]), fraSel);
         button->setObjectName(QStringLiteral("optSel_%1").arg(i));
         // Two buttons share each caption; the accessible name tells the whole direction.
-        button->setAccessibleName(QString::fromUtf8(
-            directionAt(i).caption.data(), static_cast<qsizetype>(directionAt(i).caption.size())));
+        button->setAccessibleName(toQString(directionAt(i).caption));
         button->setGeometry(twipRect(i % 2 == 0 ? 240 : 1320, 750, i % 2 == 0 ? 1065 : 2400, 300));
         optSelGroup->addButton(button, i);
         optSel[static_cast<std::size_t>(i)] = button;
