@@ -535,6 +535,18 @@ TEST(OutputPathFor, BesideTheInputInEitherPathForm) {
     }
 }
 
+TEST(ExtractJapaneseSections, OutputThatIsALinkKeepsPointingAtTheRewrittenFile) {
+    TempDir dir;
+    writeBytes(dir.file("pec.inf"), crlfLines({";c", "#SLPS-1"}));
+    fs::create_directory(dir.path() / "kept");
+    writeBytes(dir.file("kept/japan.inf"), "old");
+    fs::create_symlink("kept/japan.inf", dir.path() / "codelist_japan.inf");
+    const auto result = extractJapaneseSections(dir.file("pec.inf"));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "codelist_japan.inf"));
+    EXPECT_EQ(readBytes(dir.file("kept/japan.inf")), crlfLines({";c", "#SLPS-1"}));
+}
+
 TEST(ExtractJapaneseSections, PathWithoutFolderWritesIntoTheCurrentFolder) {
     TempDir dir;
     writeBytes(dir.file("pec.inf"), crlfLines({";c", "#SLPS-1"}));
