@@ -4,6 +4,7 @@
 #include "app/CodeListPanel.h"
 #include "app/ConvertPanel.h"
 #include "app/MemCardPanel.h"
+#include "app/StdText.h"
 #include "app/TabStrip.h"
 #include "app/Twips.h"
 #include "platform/files.h"
@@ -23,11 +24,11 @@ namespace {
 using namespace tobrel::settings;
 
 QString readSetting(std::string_view key) {
-    return QString::fromStdString(readIni(kSectionForm, key));
+    return toQString(readIni(kSectionForm, key));
 }
 
 void writeSetting(IniWriteBatch& writer, std::string_view key, const QString& value) {
-    writer.write(kSectionForm, key, value.toStdString());
+    writer.write(kSectionForm, key, toStdString(value));
 }
 
 QRect primaryScreenRect() {
@@ -168,7 +169,7 @@ void frmMain::load() {
     tabMain->setCurrentIndex(lastTabFromText(readIni(kSectionForm, kKeyLastTab)));
 
     iconPath_ = readSetting(kKeyIconPath);
-    if (!iconPath_.isEmpty() && fileExistsForSettings(iconPath_.toStdString())) {
+    if (!iconPath_.isEmpty() && fileExistsForSettings(toStdString(iconPath_))) {
         const QIcon custom(iconPath_);
         if (!custom.isNull() && !custom.availableSizes().isEmpty()) {
             setWindowIcon(custom);

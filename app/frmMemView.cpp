@@ -1,5 +1,6 @@
 #include "app/frmMemView.h"
 
+#include "app/StdText.h"
 #include "app/Twips.h"
 #include "cards/card_format.h"
 #include "cards/card_saves.h"
@@ -51,7 +52,7 @@ QString frmMemView::note() const {
 }
 
 void frmMemView::listCardSaves() {
-    const auto saves = cards::listCardSaves(path_.toStdString(), vgsLayout_);
+    const auto saves = cards::listCardSaves(toStdString(path_), vgsLayout_);
     flxgrdMem->setHorizontalHeaderLabels({QStringLiteral("ﾀｲﾄﾙ"), QStringLiteral("ﾌﾞﾛｯｸ数")});
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
     if (!saves.readable) {
