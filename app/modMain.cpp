@@ -57,15 +57,17 @@ int runTobrel(int argc, char** argv) {
     if (!instance.isFirst()) {
         return 0; // another copy runs: end silently, leaving it as it is
     }
-    prepareApplication();
     // SIGINT and SIGTERM close the main window as its close box does, so the
     // settings are saved when the desktop session ends or the user presses Ctrl+C.
+    // Taken from here on: one that arrives while the window is still being
+    // built waits in the event queue and closes it once it runs.
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::received, [] {
         if (mainForm) {
             mainForm->close();
         }
     });
+    prepareApplication();
 
     frmMain window;
     mainForm = &window;
