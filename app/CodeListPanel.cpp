@@ -3,10 +3,12 @@
 #include "app/BusyGuard.h"
 #include "app/CommonDialog.h"
 #include "app/EventPump.h"
+#include "app/StdText.h"
 #include "app/Twips.h"
 #include "app/UserPrompts.h"
 #include "codelist/codelist.h"
 #include "platform/encoding.h"
+#include "platform/paths.h"
 #include "settings/paths.h"
 
 #include <QApplication>
@@ -20,10 +22,6 @@ namespace {
 // Thrown out of the filter's yield hook when the main window closed meanwhile:
 // the filter then drops its temporary file and nothing more is shown.
 struct JobStopped {};
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 } // namespace
 
@@ -72,11 +70,11 @@ void CodeListPanel::cmdCodeList_Click() {
         dlgCmmn_.initDir = QApplication::applicationDirPath();
         dlgCmmn_.fileName.clear();
     } else {
-        dlgCmmn_.initDir = fromUtf8(settings::directoryOf(box.toStdString()));
+        dlgCmmn_.initDir = toQString(platform::directoryOf(box.toStdString()));
         // The name of the file last chosen in the dialog wins, even on another
         // panel; a name another panel only proposed (then cancelled) does not.
         dlgCmmn_.fileName = dlgCmmn_.fileTitle.isEmpty()
-                                ? fromUtf8(settings::fileNameOf(box.toStdString()))
+                                ? toQString(platform::fileNameOf(box.toStdString()))
                                 : dlgCmmn_.fileTitle;
     }
     if (!dlgCmmn_.showOpen()) {
@@ -109,7 +107,7 @@ void CodeListPanel::cmdDrip_Click() {
         return;
     }
     if (!result.ok) {
-        showErrorMessage(mainWindow_, fromUtf8(result.error));
+        showErrorMessage(mainWindow_, toQString(result.error));
         return;
     }
     UserPrompts::current().showMessage(mainWindow_, MessageIcon::Information,

@@ -3,6 +3,8 @@
 // settings and its last result stay in the object between uses, so a caller
 // that does not set a field sees what the previous caller left there.
 
+#include "app/UserPrompts.h"
+
 #include <QString>
 #include <string>
 
@@ -12,10 +14,10 @@ namespace tobrel::app {
 
 class CommonDialog {
 public:
-    static constexpr int kFlagReadOnly = 0x1;
-    static constexpr int kFlagPathMustExist = 0x800;
-    static constexpr int kFlagFileMustExist = 0x1000;
-    static constexpr int kDefaultFlags = 6145; // all three above
+    static constexpr int kFlagReadOnly = OpenFileRequest::kFlagReadOnly;
+    static constexpr int kFlagPathMustExist = OpenFileRequest::kFlagPathMustExist;
+    static constexpr int kFlagFileMustExist = OpenFileRequest::kFlagFileMustExist;
+    static constexpr int kDefaultFlags = OpenFileRequest::kDefaultFlags;
     static constexpr int kCancelErrorCode = 32755;
 
     explicit CommonDialog(QWidget* owner) : owner_(owner) {}

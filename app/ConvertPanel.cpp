@@ -5,10 +5,10 @@
 #include "app/EventPump.h"
 #include "app/FileList.h"
 #include "app/FolderList.h"
+#include "app/StdText.h"
 #include "app/Twips.h"
 #include "app/UserPrompts.h"
 #include "app/frmMemView.h"
-#include "app/modMemView.h"
 #include "cards/conversion.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -25,10 +25,6 @@
 
 namespace tobrel::app {
 namespace {
-
-QRect twipRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 const cards::Direction& directionAt(int index) {
     return cards::directions[static_cast<std::size_t>(index)];
@@ -67,8 +63,7 @@ ConvertPanel::ConvertPanel(QWidget* mainWindow)
         auto* button = new QRadioButton(QString::fromUtf8(optionCaptions[i]), fraSel);
         button->setObjectName(QStringLiteral("optSel_%1").arg(i));
         // Two buttons share each caption; the accessible name tells the whole direction.
-        button->setAccessibleName(QString::fromUtf8(
-            directionAt(i).caption.data(), static_cast<qsizetype>(directionAt(i).caption.size())));
+        button->setAccessibleName(toQString(directionAt(i).caption));
         button->setGeometry(twipRect(i % 2 == 0 ? 240 : 1320, 750, i % 2 == 0 ? 1065 : 2400, 300));
         optSelGroup->addButton(button, i);
         optSel[static_cast<std::size_t>(i)] = button;
@@ -143,10 +138,8 @@ ConvertPanel::~ConvertPanel() {
 void ConvertPanel::optSel_Click(int index) {
     const auto& direction = directionAt(index);
     txtLog->clear();
-    filIn->setPattern(QString::fromUtf8(direction.sourceFilter.data(),
-                                        static_cast<qsizetype>(direction.sourceFilter.size())));
-    txtLog->setPlainText(QString::fromUtf8(direction.caption.data(),
-                                           static_cast<qsizetype>(direction.caption.size())));
+    filIn->setPattern(toQString(direction.sourceFilter));
+    txtLog->setPlainText(toQString(direction.caption));
 }
 
 void ConvertPanel::tabConvert_Click(int tab) {
@@ -172,19 +165,19 @@ void ConvertPanel::dirIn_Change() {
 
 void ConvertPanel::filIn_Click() {
     filIn->ensureListed();
-    modMemView::blnViewVgs = filIn->pattern() == QLatin1String("*.MEM");
-    modMemView::strViewPath.clear();
+    const bool vgsLayout = filIn->pattern() == QLatin1String("*.MEM");
+    std::string viewPath; // the file's own bytes
     for (int row = 0; row < filIn->count(); ++row) {
         if (filIn->item(row)->isSelected()) {
-            modMemView::strViewPath = localFolderPrefix() + FileList::localName(filIn->item(row));
+            viewPath = localFolderPrefix() + FileList::localName(filIn->item(row));
             break;
         }
     }
-    if (modMemView::strViewPath.empty()) {
+    if (viewPath.empty()) {
         return;
     }
     closeViewer();
-    memView_ = new frmMemView(mainWindow_);
+    memView_ = new frmMemView(mainWindow_, viewPath, vgsLayout);
     memView_->show();
     if (mainWindow_) {
         mainWindow_->activateWindow();
@@ -226,9 +219,7 @@ void ConvertPanel::cmdConv_Click() {
     const int index = std::max(convType(), 0);
     const auto& direction = directionAt(index);
     if (jobs.empty()) {
-        showErrorMessage(mainWindow_, QString::fromUtf8(direction.noSelectionMessage.data(),
-                                                        static_cast<qsizetype>(
-                                                            direction.noSelectionMessage.size())));
+        showErrorMessage(mainWindow_, toQString(direction.noSelectionMessage));
         return;
     }
 

@@ -1,4 +1,5 @@
 #include "app/CtrlPanel.h"
+#include "app/StdText.h"
 
 #include "app/EventPump.h"
 
@@ -18,14 +19,6 @@ namespace {
 
 using emulator::kControllerCount;
 
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QRect twipRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
 // Row layout inside a controller frame, in twips.
 constexpr int kFirstRowTop = 30;
 constexpr int kRowPitch = 360;
@@ -41,7 +34,7 @@ constexpr int kKeySelectorWidth = 1590;
 
 // "↑：" without its colon, to name the control in descriptions.
 QString controlName(int row) {
-    QString label = qText(emulator::kRowLabels[static_cast<std::size_t>(row)]);
+    QString label = toQString(emulator::kRowLabels[static_cast<std::size_t>(row)]);
     label.chop(1);
     return label;
 }
@@ -49,7 +42,7 @@ QString controlName(int row) {
 QStringList keyNames(int row) {
     QStringList names;
     for (int item = 0; item < emulator::keyItemCount(row); ++item) {
-        names.append(qText(emulator::keyItemName(row, item)));
+        names.append(toQString(emulator::keyItemName(row, item)));
     }
     return names;
 }
@@ -58,9 +51,9 @@ QStringList keyNames(int row) {
 
 CtrlPanel::CtrlPanel(QWidget* mainWindow)
     : QFrame(mainWindow), mainWindow_(mainWindow),
-      tabSelCtrl(new TabStrip(
-          {qText(emulator::kControllerTabCaptions[0]), qText(emulator::kControllerTabCaptions[1])},
-          this)),
+      tabSelCtrl(new TabStrip({toQString(emulator::kControllerTabCaptions[0]),
+                               toQString(emulator::kControllerTabCaptions[1])},
+                              this)),
       fraCtrl1(new QFrame(this)), fraCtrl2(new QFrame(this)),
       cmdKeyGet(new QPushButton(QStringLiteral("取得"), this)),
       cmdKeyApply(new QPushButton(QStringLiteral("変更"), this)),
@@ -95,13 +88,13 @@ void CtrlPanel::buildRows(QFrame* frame, int controller, Labels& idLabels, Selec
                           Labels& controlLabels, Selectors& keySelectors) {
     const QString suffix = QString::number(controller + 1);
     const QString controllerName =
-        qText(emulator::kControllerTabCaptions[static_cast<std::size_t>(controller)]);
+        toQString(emulator::kControllerTabCaptions[static_cast<std::size_t>(controller)]);
     for (int row = 0; row < kRows; ++row) {
         const auto r = static_cast<std::size_t>(row);
         const int top = kFirstRowTop + row * kRowPitch;
         const QString described = controllerName + QLatin1Char(' ') + controlName(row);
 
-        auto* idLabel = new QLabel(qText(emulator::kIdLabel), frame);
+        auto* idLabel = new QLabel(toQString(emulator::kIdLabel), frame);
         idLabel->setObjectName(QStringLiteral("labID%1_%2").arg(suffix).arg(row));
         idLabel->setGeometry(twipRect(kIdLabelLeft, top, kIdLabelWidth, kRowHeight));
         auto* idSelector = new QComboBox(frame);
@@ -111,7 +104,7 @@ void CtrlPanel::buildRows(QFrame* frame, int controller, Labels& idLabels, Selec
         idSelector->setAccessibleDescription(described + QStringLiteral(" ID"));
         idLabel->setBuddy(idSelector);
 
-        auto* controlLabel = new QLabel(qText(emulator::kRowLabels[r]), frame);
+        auto* controlLabel = new QLabel(toQString(emulator::kRowLabels[r]), frame);
         controlLabel->setObjectName(QStringLiteral("labCtrl%1_%2").arg(suffix).arg(row));
         controlLabel->setGeometry(twipRect(kControlLabelLeft, top, kControlLabelWidth, kRowHeight));
         controlLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -149,7 +142,7 @@ void CtrlPanel::fillControllerLists() {
     auto* buttons = new QStringListModel(keyNames(4), this);
     QStringList idNames;
     for (const auto& entry : emulator::idTable()) {
-        idNames.append(qText(entry.name));
+        idNames.append(toQString(entry.name));
     }
     auto* ids = new QStringListModel(idNames, this);
 
@@ -236,7 +229,7 @@ void CtrlPanel::applyControllerMapping() {
         const auto written = mapping_.apply({currentSelections(0), currentSelections(1)});
         for (std::size_t c = 0; c < written.size(); ++c) {
             if (!written[c]) {
-                unwritten.append(qText(emulator::kControllerValueNames[c]));
+                unwritten.append(toQString(emulator::kControllerValueNames[c]));
             }
         }
     }

@@ -1,4 +1,5 @@
 #include "app/LaunchPanel.h"
+#include "app/StdText.h"
 
 #include "app/CommonDialog.h"
 #include "app/ProgramStarter.h"
@@ -21,10 +22,6 @@ namespace tobrel::app {
 namespace {
 
 constexpr int kIconPixels = platform::kProgramIconSize;
-
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QImage toImage(const platform::IconImage& icon) {
     if (icon.png) {
@@ -68,7 +65,7 @@ LaunchPanel::LaunchPanel(QWidget* mainWindow, CommonDialog& dialog)
 
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
         const int i = static_cast<int>(slot);
-        auto* frame = new QGroupBox(qText(launcher::slotCaption(i)), this);
+        auto* frame = new QGroupBox(toQString(launcher::slotCaption(i)), this);
         frame->setObjectName(QStringLiteral("fraLaunch_%1").arg(i));
         place(frame, kFrame, i * kFrameStride);
 
@@ -85,12 +82,12 @@ LaunchPanel::LaunchPanel(QWidget* mainWindow, CommonDialog& dialog)
 
         auto* box = new QLineEdit(frame);
         box->setObjectName(QStringLiteral("txtLaunch_%1").arg(i));
-        box->setAccessibleName(qText(launcher::pathBoxName(i)));
+        box->setAccessibleName(toQString(launcher::pathBoxName(i)));
         place(box, kPath);
 
         auto* choose = new QPushButton(QStringLiteral("..."), frame);
         choose->setObjectName(QStringLiteral("cmdLaunch_%1").arg(i));
-        choose->setAccessibleName(qText(launcher::registerButtonName(i)));
+        choose->setAccessibleName(toQString(launcher::registerButtonName(i)));
         place(choose, kRegister);
 
         fraLaunch[slot] = frame;
@@ -103,7 +100,7 @@ LaunchPanel::LaunchPanel(QWidget* mainWindow, CommonDialog& dialog)
         connect(box, &QLineEdit::textChanged, this, [this, slot] { slotPathChanged(slot); });
         slotPathChanged(slot);
     }
-    cmdLaunchClose = new QPushButton(qText(launcher::kCloseButtonCaption), this);
+    cmdLaunchClose = new QPushButton(toQString(launcher::kCloseButtonCaption), this);
     cmdLaunchClose->setObjectName(QStringLiteral("cmdLaunchClose"));
     cmdLaunchClose->setGeometry(px(3840), px(5640), px(1080), px(405));
 }
@@ -116,7 +113,7 @@ void LaunchPanel::slotPathChanged(std::size_t slot) {
     const QString path = txtLaunch[slot]->text();
     const std::string name = launcher::startButtonName(static_cast<int>(slot), path.toStdString());
     cmdLIcon[slot]->setAccessibleName(QString::fromStdString(name));
-    cmdLIcon[slot]->setToolTip(path.isEmpty() ? qText(launcher::kFreeSlotText) : path);
+    cmdLIcon[slot]->setToolTip(path.isEmpty() ? toQString(launcher::kFreeSlotText) : path);
 }
 
 void LaunchPanel::restoreSlot(int slot, const QString& storedPath) {
@@ -159,8 +156,8 @@ void LaunchPanel::cmdLaunch_Click(int slot) {
     const auto index = static_cast<std::size_t>(slot);
     const auto start = launcher::registerDialogStart(
         txtLaunch[index]->text().toStdString(), QApplication::applicationDirPath().toStdString());
-    dlgCmmn_.dialogTitle = qText(launcher::kRegisterDialogTitle);
-    dlgCmmn_.filter = qText(launcher::kProgramFilter);
+    dlgCmmn_.dialogTitle = toQString(launcher::kRegisterDialogTitle);
+    dlgCmmn_.filter = toQString(launcher::kProgramFilter);
     dlgCmmn_.flags = launcher::kRegisterDialogFlags;
     dlgCmmn_.initDir = QString::fromStdString(start.initialDirectory);
     dlgCmmn_.fileName = QString::fromStdString(start.fileName);
@@ -181,7 +178,7 @@ void LaunchPanel::cmdLIcon_Click(int slot) {
         return;
     }
     const auto failed = [this, &path](std::string_view message) {
-        showErrorMessage(mainWindow_, qText(message) + QLatin1Char('\n') + path);
+        showErrorMessage(mainWindow_, toQString(message) + QLatin1Char('\n') + path);
     };
     if (!platform::regularFileExists(path.toStdString())) {
         failed(launcher::kProgramMissingMessage);

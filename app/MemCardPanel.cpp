@@ -2,10 +2,12 @@
 
 #include "app/CommonDialog.h"
 #include "app/RegistryWriteError.h"
+#include "app/StdText.h"
 #include "app/Twips.h"
 #include "app/UserPrompts.h"
 #include "emulator/card_slots.h"
 #include "platform/encoding.h"
+#include "platform/paths.h"
 #include "settings/paths.h"
 
 #include <QApplication>
@@ -97,10 +99,6 @@ QLineEdit* MemCardPanel::slotBox(Emulator which, int index) const {
 
 namespace {
 
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 constexpr std::array<emulator::SlotEmulator, 2> kEmulators = {emulator::SlotEmulator::Bleem,
                                                               emulator::SlotEmulator::Vgs};
 
@@ -140,15 +138,15 @@ void MemCardPanel::cmdMemApply_Click() {
                 continue;
             }
             const QString value = QStringLiteral("%1 Slot%2 (%3): %4")
-                                      .arg(qText(info.frameCaption))
+                                      .arg(toQString(info.frameCaption))
                                       .arg(i + 1)
-                                      .arg(qText(info.valueNames[static_cast<std::size_t>(i)]))
+                                      .arg(toQString(info.valueNames[static_cast<std::size_t>(i)]))
                                       .arg(QString::fromStdString(path));
             (platform::fitsCp932(path) ? refused : notForEmulator) << value;
         }
     }
     if (!notForEmulator.isEmpty()) {
-        showErrorMessage(mainWindow_, qText(emulator::kPathNotForEmulator) +
+        showErrorMessage(mainWindow_, toQString(emulator::kPathNotForEmulator) +
                                           QStringLiteral("\n\n書き込まれなかった値:\n") +
                                           notForEmulator.join(QLatin1Char('\n')));
     }
@@ -163,8 +161,8 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
     // The loop ends with an accepted file or with Cancel.
     for (;;) {
         const auto location = platform::locateRegistry();
-        dlgCmmn_.dialogTitle = qText(info.dialogTitle);
-        dlgCmmn_.filter = qText(info.filter);
+        dlgCmmn_.dialogTitle = toQString(info.dialogTitle);
+        dlgCmmn_.filter = toQString(info.filter);
         dlgCmmn_.flags = CommonDialog::kDefaultFlags;
         const std::string boxText = box->text().toStdString();
         if (boxText.empty()) {
@@ -174,8 +172,8 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
             // The box holds the path as the emulator sees it; the dialog needs ours.
             const std::string local =
                 emulator::slotTextToLocalPath(location, boxText).value_or(boxText);
-            dlgCmmn_.initDir = QString::fromStdString(settings::directoryOf(local));
-            dlgCmmn_.fileName = QString::fromStdString(settings::fileNameOf(local));
+            dlgCmmn_.initDir = QString::fromStdString(platform::directoryOf(local));
+            dlgCmmn_.fileName = QString::fromStdString(platform::fileNameOf(local));
         }
         if (!dlgCmmn_.showOpen()) {
             box->clear(); // Cancel is how a card is taken out of a slot
@@ -187,7 +185,7 @@ void MemCardPanel::chooseCard(Emulator which, int index) {
             return;
         }
         box->clear();
-        showErrorMessage(mainWindow_, qText(choice.message));
+        showErrorMessage(mainWindow_, toQString(choice.message));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "app/RegistryWriteError.h"
 
 #include "app/UserPrompts.h"
-#include "platform/registry_store.h"
+#include "platform/wine/store.h"
 
 namespace tobrel::app {
 namespace {

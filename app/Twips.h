@@ -1,7 +1,7 @@
 #pragma once
 // Window measures are designed in twips: 1/1440 inch, 15 twips to a pixel at 96 dpi.
 
-#include <QtGlobal>
+#include <QRect>
 #include <algorithm>
 #include <limits>
 
@@ -19,6 +19,11 @@ constexpr int twips(int pixels) {
     const long long wide = static_cast<long long>(pixels) * kTwipsPerPixel;
     return static_cast<int>(std::clamp<long long>(wide, std::numeric_limits<int>::min(),
                                                   std::numeric_limits<int>::max()));
+}
+
+// A rectangle designed in twips, in pixels.
+inline QRect twipRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
 }
 
 } // namespace tobrel::app

@@ -1,7 +1,5 @@
 #include "app/UserPrompts.h"
 
-#include "app/CommonDialog.h"
-
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -21,11 +19,12 @@ public:
     std::optional<QString> chooseOpenFile(QWidget* parent,
                                           const OpenFileRequest& request) override {
         QFileDialog dialog(parent, request.title, request.initialDirectory, request.nameFilter);
-        dialog.setFileMode((request.flags & CommonDialog::kFlagFileMustExist)
+        dialog.setFileMode((request.flags & OpenFileRequest::kFlagFileMustExist)
                                ? QFileDialog::ExistingFile
                                : QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setOption(QFileDialog::ReadOnly, (request.flags & CommonDialog::kFlagReadOnly) != 0);
+        dialog.setOption(QFileDialog::ReadOnly,
+                         (request.flags & OpenFileRequest::kFlagReadOnly) != 0);
         // The description already names its patterns: "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD)".
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         if (!request.fileName.isEmpty()) {

@@ -13,13 +13,19 @@ enum class MessageIcon { Warning, Information };
 
 // What a caller asks of an open-file dialog.
 struct OpenFileRequest {
+    // The flags of the Windows open-file dialog that the program uses.
+    static constexpr int kFlagReadOnly = 0x1; // offers a read-only check box
+    static constexpr int kFlagPathMustExist = 0x800;
+    static constexpr int kFlagFileMustExist = 0x1000;
+    static constexpr int kDefaultFlags = 6145; // all three above
+
     QString title;
     // Qt form, e.g. "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD) (*.MCD)"; the dialog shows only
     // the description before the last parentheses.
     QString nameFilter;
     QString initialDirectory; // local path
     QString fileName;         // proposed name, may be empty
-    int flags = 0;            // CommonDialog's flags: must-exist checks, read-only box
+    int flags = 0;            // the kFlag… values above
 };
 
 class UserPrompts {

@@ -7,11 +7,11 @@
 #include "app/CtrlPanel.h"
 #include "app/LaunchPanel.h"
 #include "app/MemCardPanel.h"
+#include "app/StdText.h"
 #include "app/TabStrip.h"
 #include "app/TrayIcon.h"
 #include "app/Twips.h"
 #include "app/frmAbout.h"
-#include "app/modMain.h"
 #include "platform/files.h"
 #include "platform/title_bar_filter.h"
 #include "settings/ini.h"
@@ -41,11 +41,11 @@ namespace {
 using namespace tobrel::settings;
 
 QString readSetting(std::string_view key) {
-    return QString::fromStdString(readIni(kSectionForm, key));
+    return toQString(readIni(kSectionForm, key));
 }
 
 void writeSetting(IniWriteBatch& writer, std::string_view key, const QString& value) {
-    writer.write(kSectionForm, key, value.toStdString());
+    writer.write(kSectionForm, key, toStdString(value));
 }
 
 QRect primaryScreenRect() {
@@ -230,7 +230,7 @@ void frmMain::load() {
     }
 
     iconPath_ = readSetting(kKeyIconPath);
-    if (!iconPath_.isEmpty() && fileExistsForSettings(iconPath_.toStdString())) {
+    if (!iconPath_.isEmpty() && fileExistsForSettings(toStdString(iconPath_))) {
         const QIcon custom(iconPath_);
         if (!custom.isNull() && !custom.availableSizes().isEmpty()) {
             setWindowIcon(custom);
@@ -305,7 +305,6 @@ void frmMain::unload() {
     tray_->remove();
     inTray_ = false;
     fraConvert->closeViewer();
-    mainForm = nullptr;
     if (wasInTray) {
         // A hidden window's closing is not the last window closing: end the run here.
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,

@@ -1,7 +1,7 @@
 #include "app/frmMemView.h"
 
+#include "app/StdText.h"
 #include "app/Twips.h"
-#include "app/modMemView.h"
 #include "cards/card_format.h"
 #include "cards/card_saves.h"
 
@@ -18,9 +18,9 @@
 
 namespace tobrel::app {
 
-frmMemView::frmMemView(QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window), flxgrdMem(new QTableWidget(cards::kSaveBlockCount, 2, this)),
-      lblNote(new QLabel(this)) {
+frmMemView::frmMemView(QWidget* mainWindow, std::string path, bool vgsLayout)
+    : QWidget(nullptr, Qt::Window), path_(std::move(path)), vgsLayout_(vgsLayout),
+      flxgrdMem(new QTableWidget(cards::kSaveBlockCount, 2, this)), lblNote(new QLabel(this)) {
     setObjectName(QStringLiteral("frmMemView"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ﾒﾓﾘｰｶｰﾄﾞ情報"));
@@ -83,7 +83,7 @@ QString frmMemView::checkLine() const {
 }
 
 void frmMemView::listCardSaves() {
-    const auto saves = cards::listCardSaves(modMemView::strViewPath, modMemView::blnViewVgs);
+    const auto saves = cards::listCardSaves(path_, vgsLayout_);
     flxgrdMem->setHorizontalHeaderLabels({QStringLiteral("ﾀｲﾄﾙ"), QStringLiteral("ﾌﾞﾛｯｸ数")});
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
     if (!saves.readable) {

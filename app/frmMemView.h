@@ -2,7 +2,10 @@
 // frmMemView: a small window listing the saves on one card image, beside the
 // main window. Every request builds a new window, so two cards never mix.
 
+#include <QString>
 #include <QWidget>
+
+#include <string>
 
 class QLabel;
 class QTableWidget;
@@ -20,8 +23,9 @@ public:
     static constexpr int kWideColumn0Twips = 4320;
     static constexpr int kColumn1Twips = 700;
 
-    // Places itself beside mainWindow and lists strViewPath.
-    explicit frmMemView(QWidget* mainWindow);
+    // Places itself beside mainWindow and lists the saves of the card image at
+    // path, read as a VGS image (64-byte header first) when vgsLayout is set.
+    frmMemView(QWidget* mainWindow, std::string path, bool vgsLayout);
 
     QTableWidget* grid() const { return flxgrdMem; }
     // The note shown when the file cannot be read; empty otherwise.
@@ -30,13 +34,15 @@ public:
     // The card check's findings shown under the grid; empty for a sound card.
     QString checkLine() const;
 
-    // Reads the file named by the hand-over values and fills the grid.
+    // Reads the card image and fills the grid.
     void listCardSaves();
 
 private:
     // Puts each listed save's icon into its title cell and the findings under the grid.
     void showCardInsight(const cards::CardSaves& saves);
 
+    std::string path_; // the file system's bytes
+    bool vgsLayout_;
     QTableWidget* flxgrdMem;
     QLabel* lblNote;
     QLabel* lblCheck = nullptr;

@@ -4,56 +4,20 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "platform/single_instance.h"
+#include "platform/termination_signals.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace tobrel::app {
 
 QPointer<frmMain> mainForm;
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] auto written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM close the main window as its close box does, so the
-// settings are saved when the desktop session ends or the user presses Ctrl+C.
-void closeOnTerminationSignals(QObject* owner) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
-        char byte;
-        [[maybe_unused]] auto got = ::read(g_signalPipe[0], &byte, 1);
-        if (mainForm) {
-            mainForm->close();
-        } else {
-            // No main window yet (the splash is up): keep the request for it.
-            [[maybe_unused]] auto again = ::write(g_signalPipe[1], &byte, 1);
-        }
-    });
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 // With TOBREL_SCREENSHOT set (as the run script does on a virtual display),
 // the main window is saved there as a picture every few seconds.
@@ -95,8 +59,20 @@ int runTobrel(int argc, char** argv) {
     if (!instance.isFirst()) {
         return 0; // another copy runs: end silently, leaving it as it is
     }
+    // SIGINT and SIGTERM close the main window as its close box does, so the
+    // settings are saved when the desktop session ends or the user presses Ctrl+C.
+    // Taken from here on: one that arrives while only the splash is up is kept
+    // and closes the main window as soon as it is shown.
+    bool closeRequested = false;
+    platform::TerminationSignals termination;
+    QObject::connect(&termination, &platform::TerminationSignals::received, [&closeRequested] {
+        if (mainForm) {
+            mainForm->close();
+        } else {
+            closeRequested = true;
+        }
+    });
     prepareApplication();
-    closeOnTerminationSignals(&application);
 
     // The splash shows while the main window loads; the load's yields repaint
     // it, and a click or a key may close it earlier.
@@ -108,10 +84,15 @@ int runTobrel(int argc, char** argv) {
 
     frmMain window;
     mainForm = &window;
+    // Once closed (and its settings saved) the window takes no more requests.
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, [] { mainForm = nullptr; });
     window.load();
     window.show();
     splash.close();          // closing again after the user closed it changes nothing
     window.activateWindow(); // the splash had the focus
+    if (closeRequested) {
+        window.close();
+    }
     saveScreenshotsWhenAsked(&application);
     const int status = QApplication::exec();
     mainForm = nullptr;

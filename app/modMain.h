@@ -7,7 +7,7 @@ namespace tobrel::app {
 
 class frmMain;
 
-// The one main window while it exists; cleared when it unloads.
+// The one main window while runTobrel runs it; cleared by runTobrel.
 extern QPointer<frmMain> mainForm;
 
 // Prepares fonts and translations for the Japanese interface.

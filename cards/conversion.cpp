@@ -2,6 +2,7 @@
 
 #include "cards/card_format.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -129,8 +130,7 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
     std::size_t stemEnd = startOfLastCharacters(sourcePath, 4);
     // A name of just ".EXT" is sound: it gives ".MCD", then "_000.MCD".
-    if (stemEnd == std::string::npos ||
-        sourcePath.find_first_of("/\\", stemEnd) != std::string::npos) {
+    if (stemEnd == std::string::npos || platform::nameStart(sourcePath) > stemEnd) {
         result.error = "ファイル名に拡張子がありません";
         return result;
     }

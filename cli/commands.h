@@ -2,7 +2,7 @@
 // The subcommands of tobrel-cli. Each returns the process exit status:
 // 0 when everything was done, 1 when any part failed, 2 for bad usage.
 
-#include "platform/registry_store.h"
+#include "platform/wine/store.h"
 
 #include <string>
 #include <vector>

@@ -1,23 +1,16 @@
 #include "codelist/codelist.h"
 
+#include "codelist/byte_scanners.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <new>
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
 
 namespace tobrel::codelist {
 namespace {
@@ -29,18 +22,6 @@ const std::string kUnreadablePrefix = "[pec]Codelistﾌｧｲﾙを読み込め�
 const std::string kUnwritablePrefix = "codelist_japan.infを書き込めません: ";
 const std::string kInputIsOutputMessage =
     "codelist_japan.infは抽出結果のファイルです。元の[pec]Codelistﾌｧｲﾙを指定して下さい。";
-
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
-std::size_t nameStart(std::string_view path) {
-    std::size_t pos = path.size();
-    while (pos > 0 && !isSeparator(path[pos - 1])) {
-        --pos;
-    }
-    return pos;
-}
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -55,55 +36,6 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// "#SLPS-", "#SCPS-" or "#SLPM-" at p, exact case. Reads six bytes: a line
-// end among them (CR) makes it false.
-[[gnu::always_inline]] inline bool startsJapaneseMarker(const char* p) {
-    return p[0] == '#' && p[1] == 'S' && p[3] == 'P' && p[5] == '-' &&
-           ((p[2] == 'L' && (p[4] == 'S' || p[4] == 'M')) || (p[2] == 'C' && p[4] == 'S'));
-}
-
-// "#SLPS-", "#SCPS-" or "#SLPM-" anywhere in the line, exact case.
-bool hasJapaneseMarker(const char* line, std::size_t size) {
-    constexpr std::size_t kMarkerSize = 6;
-    if (size < kMarkerSize) {
-        return false;
-    }
-    if (startsJapaneseMarker(line)) {
-        return true; // the usual header: the product code comes first
-    }
-    const char* end = line + size;
-    for (const char* p = line + 1; static_cast<std::size_t>(end - p) >= kMarkerSize; ++p) {
-        p = static_cast<const char*>(
-            std::memchr(p, '#', static_cast<std::size_t>(end - p) - kMarkerSize + 1));
-        if (p == nullptr) {
-            return false;
-        }
-        if (startsJapaneseMarker(p)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// ".end" anywhere in the line, exact case.
-bool hasEndMarker(const char* line, std::size_t size) {
-    constexpr std::size_t kMarkerSize = 4;
-    const char* end = line + size;
-    const char* p = line;
-    while (static_cast<std::size_t>(end - p) >= kMarkerSize) {
-        p = static_cast<const char*>(
-            std::memchr(p, '.', static_cast<std::size_t>(end - p) - kMarkerSize + 1));
-        if (p == nullptr) {
-            return false;
-        }
-        if (p[1] == 'e' && p[2] == 'n' && p[3] == 'd') {
-            return true;
-        }
-        ++p;
-    }
-    return false;
-}
-
 // Collects the bytes to write and hands them to the file in large pieces.
 // Pieces that follow each other in the input buffer are joined first, so a
 // long stretch of kept lines costs no copy at all: it goes to the file
@@ -111,7 +43,7 @@ bool hasEndMarker(const char* line, std::size_t size) {
 // short lines cost a copy each rather than a system call each.
 class OutputWriter {
 public:
-    OutputWriter(platform::NewOutputFile& file, std::vector<char>& buffer)
+    OutputWriter(platform::AtomicOutputFile& file, std::vector<char>& buffer)
         : file_(file), buffer_(buffer) {
         if (buffer_.size() < kWriteBufferSize) {
             buffer_.resize(kWriteBufferSize);
@@ -185,7 +117,7 @@ private:
     // Worth a system call of its own rather than a copy.
     static constexpr std::size_t kDirectWriteSize = kWriteBufferSize / 4;
 
-    platform::NewOutputFile& file_;
+    platform::AtomicOutputFile& file_;
     std::vector<char>& buffer_;
     std::size_t used_ = 0;
     const char* pending_ = nullptr;
@@ -225,206 +157,6 @@ private:
 // after cr must be readable (the block keeps a sentinel after its data).
 const char* afterTerminator(const char* cr) {
     return cr[1] == '\n' ? cr + 2 : cr + 1;
-}
-
-const char* find(const char* from, const char* to, char c) {
-    const void* hit = std::memchr(from, c, static_cast<std::size_t>(to - from));
-    return hit != nullptr ? static_cast<const char*>(hit) : to;
-}
-
-// The bytes that can change what happens to the text around them. Inside a
-// run of Japanese sections: "#" (a header may start there) and a CR not
-// followed by LF (it must become CR LF). Outside: "#", ";" (a comment may
-// start there) and "." (".end" may start there). Everything else is copied or
-// skipped in bulk. Each finder returns the first such byte in [from, to), or
-// to; it may read up to 65 bytes past `to` (the block keeps room for that).
-using EventFinder = const char* (*)(const char* from, const char* to);
-
-const char* nextInsideEventPortable(const char* from, const char* to) {
-    for (const char* p = from; p < to; ++p) {
-        if (*p == '#' || (*p == '\r' && p[1] != '\n')) {
-            return p;
-        }
-    }
-    return to;
-}
-
-const char* nextOutsideEventPortable(const char* from, const char* to) {
-    for (const char* p = from; p < to; ++p) {
-        if (*p == '#' || *p == ';' || *p == '.') {
-            return p;
-        }
-    }
-    return to;
-}
-
-// In a header line: the next "#" (another place a mark may start) or the CR
-// that ends it.
-const char* nextHashOrCrPortable(const char* from, const char* to) {
-    for (const char* p = from; p < to; ++p) {
-        if (*p == '#' || *p == '\r') {
-            return p;
-        }
-    }
-    return to;
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-// Keeps the bits of a match mask that lie before `to`.
-template <typename Mask> Mask maskBefore(Mask mask, const char* p, const char* to, int width) {
-    const auto left = to - p;
-    return left < width ? mask & ((Mask{1} << left) - 1) : mask;
-}
-
-__attribute__((target("sse2"))) const char* nextInsideEventSse2(const char* from, const char* to) {
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i hash = _mm_set1_epi8('#');
-    for (const char* p = from; p < to; p += 16) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-        const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(here, cr));
-        const __m128i hit = _mm_or_si128(loneCr, _mm_cmpeq_epi8(here, hash));
-        const auto mask = maskBefore(static_cast<unsigned>(_mm_movemask_epi8(hit)), p, to, 16);
-        if (mask != 0) {
-            return p + __builtin_ctz(mask);
-        }
-    }
-    return to;
-}
-
-__attribute__((target("sse2"))) const char* nextOutsideEventSse2(const char* from, const char* to) {
-    const __m128i hash = _mm_set1_epi8('#');
-    const __m128i semicolon = _mm_set1_epi8(';');
-    const __m128i dot = _mm_set1_epi8('.');
-    for (const char* p = from; p < to; p += 16) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(here, hash), _mm_cmpeq_epi8(here, semicolon)),
-                         _mm_cmpeq_epi8(here, dot));
-        const auto mask = maskBefore(static_cast<unsigned>(_mm_movemask_epi8(hit)), p, to, 16);
-        if (mask != 0) {
-            return p + __builtin_ctz(mask);
-        }
-    }
-    return to;
-}
-
-__attribute__((target("avx2"))) std::uint32_t insideHits32(const char* q) {
-    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
-    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 1));
-    const __m256i loneCr = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, _mm256_set1_epi8('\n')),
-                                               _mm256_cmpeq_epi8(here, _mm256_set1_epi8('\r')));
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(
-        _mm256_or_si256(loneCr, _mm256_cmpeq_epi8(here, _mm256_set1_epi8('#')))));
-}
-
-__attribute__((target("avx2"))) std::uint64_t insideHitsAvx2(const char* p) {
-    return insideHits32(p) | (std::uint64_t{insideHits32(p + 32)} << 32);
-}
-
-__attribute__((target("avx2"))) const char* nextInsideEventAvx2(const char* from, const char* to) {
-    for (const char* p = from; p < to; p += 64) {
-        const auto mask = maskBefore(insideHitsAvx2(p), p, to, 64);
-        if (mask != 0) {
-            return p + __builtin_ctzll(mask);
-        }
-    }
-    return to;
-}
-
-__attribute__((target("avx2"))) std::uint32_t outsideHits32(const char* q) {
-    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(
-        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('#')),
-                                        _mm256_cmpeq_epi8(here, _mm256_set1_epi8(';'))),
-                        _mm256_cmpeq_epi8(here, _mm256_set1_epi8('.')))));
-}
-
-__attribute__((target("avx2"))) std::uint64_t outsideHitsAvx2(const char* p) {
-    return outsideHits32(p) | (std::uint64_t{outsideHits32(p + 32)} << 32);
-}
-
-__attribute__((target("avx2"))) const char* nextOutsideEventAvx2(const char* from, const char* to) {
-    for (const char* p = from; p < to; p += 64) {
-        const auto mask = maskBefore(outsideHitsAvx2(p), p, to, 64);
-        if (mask != 0) {
-            return p + __builtin_ctzll(mask);
-        }
-    }
-    return to;
-}
-
-__attribute__((target("sse2"))) const char* nextHashOrCrSse2(const char* from, const char* to) {
-    for (const char* p = from; p < to; p += 16) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(here, _mm_set1_epi8('#')),
-                                         _mm_cmpeq_epi8(here, _mm_set1_epi8('\r')));
-        const auto mask = maskBefore(static_cast<unsigned>(_mm_movemask_epi8(hit)), p, to, 16);
-        if (mask != 0) {
-            return p + __builtin_ctz(mask);
-        }
-    }
-    return to;
-}
-
-__attribute__((target("avx2"))) const char* nextHashOrCrAvx2(const char* from, const char* to) {
-    for (const char* p = from; p < to; p += 32) {
-        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i hit = _mm256_or_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('#')),
-                                            _mm256_cmpeq_epi8(here, _mm256_set1_epi8('\r')));
-        const auto mask =
-            maskBefore(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit)), p, to, 32);
-        if (mask != 0) {
-            return p + __builtin_ctz(mask);
-        }
-    }
-    return to;
-}
-#endif
-
-struct EventFinders {
-    EventFinder inside;
-    EventFinder outside;
-    EventFinder hashOrCr;
-};
-
-const EventFinders kPortableFinders{nextInsideEventPortable, nextOutsideEventPortable,
-                                    nextHashOrCrPortable};
-#if defined(__x86_64__) || defined(__i386__)
-const EventFinders kSse2Finders{nextInsideEventSse2, nextOutsideEventSse2, nextHashOrCrSse2};
-const EventFinders kAvx2Finders{nextInsideEventAvx2, nextOutsideEventAvx2, nextHashOrCrAvx2};
-#endif
-
-const EventFinders* findersFor(ScanWidth width) {
-    switch (width) {
-    case ScanWidth::Portable:
-        return &kPortableFinders;
-#if defined(__x86_64__) || defined(__i386__)
-    case ScanWidth::Sse2:
-        return __builtin_cpu_supports("sse2") ? &kSse2Finders : nullptr;
-    case ScanWidth::Avx2:
-        return __builtin_cpu_supports("avx2") ? &kAvx2Finders : nullptr;
-#endif
-    default:
-        return nullptr;
-    }
-}
-
-// The widest form this processor runs, chosen once (or set by a test).
-std::atomic<const EventFinders*> chosenFinders{nullptr};
-
-const EventFinders& eventFinders() {
-    const EventFinders* finders = chosenFinders.load(std::memory_order_relaxed);
-    if (finders == nullptr) {
-        for (auto width : {ScanWidth::Avx2, ScanWidth::Sse2, ScanWidth::Portable}) {
-            if ((finders = findersFor(width)) != nullptr) {
-                break;
-            }
-        }
-        chosenFinders.store(finders, std::memory_order_relaxed);
-    }
-    return *finders;
 }
 
 // The fast form of LineFilter for a stretch of whole lines: rather than
@@ -677,7 +409,7 @@ FilterOutcome filterBlocks(platform::InputFile& input, std::vector<char>& buffer
     }
 }
 
-FilterOutcome filterLines(platform::InputFile& input, platform::NewOutputFile& output,
+FilterOutcome filterLines(platform::InputFile& input, platform::AtomicOutputFile& output,
                           const YieldHook& yield, std::chrono::nanoseconds yieldInterval) {
     BorrowedBuffers buffers;
     OutputWriter writer(output, buffers->output);
@@ -690,12 +422,6 @@ FilterOutcome filterLines(platform::InputFile& input, platform::NewOutputFile& o
     return filterBlocks(input, buffers->input, writer, filter, yield ? &pacer : nullptr);
 }
 
-std::string temporaryPathBeside(const std::string& outputPath) {
-    static thread_local std::mt19937 generator{std::random_device{}()};
-    return outputPath + ".tmp" + std::to_string(::getpid()) + "-" +
-           std::to_string(generator() % 1000000);
-}
-
 ExtractionResult failure(ExtractionResult result, ExtractionFailure kind, std::string message) {
     result.ok = false;
     result.failure = kind;
@@ -705,16 +431,8 @@ ExtractionResult failure(ExtractionResult result, ExtractionFailure kind, std::s
 
 } // namespace
 
-bool useScanWidth(ScanWidth width) {
-    const EventFinders* finders = findersFor(width);
-    if (finders != nullptr) {
-        chosenFinders.store(finders, std::memory_order_relaxed);
-    }
-    return finders != nullptr;
-}
-
 std::string outputPathFor(const std::string& sourcePath) {
-    return sourcePath.substr(0, nameStart(sourcePath)) + std::string(kOutputFileName);
+    return sourcePath.substr(0, platform::nameStart(sourcePath)) + std::string(kOutputFileName);
 }
 
 ExtractionResult extractJapaneseSections(const std::string& sourcePath, const YieldHook& yield,
@@ -724,7 +442,8 @@ ExtractionResult extractJapaneseSections(const std::string& sourcePath, const Yi
         return failure(result, ExtractionFailure::EmptyPath, kNoFileMessage);
     }
     result.outputPath = outputPathFor(sourcePath);
-    const std::string_view sourceName = std::string_view(sourcePath).substr(nameStart(sourcePath));
+    const std::string_view sourceName =
+        std::string_view(sourcePath).substr(platform::nameStart(sourcePath));
     if (equalsIgnoringAsciiCase(sourceName, kOutputFileName)) {
         return failure(result, ExtractionFailure::InputIsOutput, kInputIsOutputMessage);
     }
@@ -735,56 +454,17 @@ ExtractionResult extractJapaneseSections(const std::string& sourcePath, const Yi
         return failure(result, ExtractionFailure::InputUnreadable,
                        kUnreadablePrefix + platform::describeError(input.errorNumber()));
     }
-    struct stat sourceInfo {};
-    if (::stat(platform::toFsPath(sourcePath).c_str(), &sourceInfo) != 0) {
-        return failure(result, ExtractionFailure::InputUnreadable,
-                       kUnreadablePrefix + platform::describeError(errno));
-    }
-    if (!S_ISREG(sourceInfo.st_mode)) {
-        // A device or pipe is no code list and might never end.
-        return failure(result, ExtractionFailure::InputUnreadable,
-                       kUnreadablePrefix + "通常のファイルではありません");
-    }
-
-    const auto target = platform::toFsPath(result.outputPath);
-    struct stat targetInfo {};
-    mode_t keptMode = 0;
-    bool replacing = false;
-    if (::stat(target.c_str(), &targetInfo) == 0) {
-        if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
-            // The list is the output under another name (a link): replacing it
-            // would take the input away.
-            return failure(result, ExtractionFailure::InputIsOutput, kInputIsOutputMessage);
-        }
-        if (S_ISDIR(targetInfo.st_mode)) {
-            return failure(result, ExtractionFailure::OutputUnwritable,
-                           kUnwritablePrefix + platform::describeError(EISDIR));
-        }
-        // A write-protected output stays protected, although the folder
-        // would let a new file be renamed over it.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-            return failure(result, ExtractionFailure::OutputUnwritable,
-                           kUnwritablePrefix + platform::describeError(errno));
-        }
-        keptMode = targetInfo.st_mode & 07777;
-        replacing = true;
-    } else if (errno != ENOENT) {
+    platform::AtomicOutputFile temporary;
+    switch (temporary.open(result.outputPath, sourcePath)) {
+    case platform::AtomicOutputFile::OpenResult::Opened:
+        break;
+    case platform::AtomicOutputFile::OpenResult::SameFile:
+        // The list is the output under another name (a link): replacing it
+        // would take the input away.
+        return failure(result, ExtractionFailure::InputIsOutput, kInputIsOutputMessage);
+    case platform::AtomicOutputFile::OpenResult::Failed:
         return failure(result, ExtractionFailure::OutputUnwritable,
-                       kUnwritablePrefix + platform::describeError(errno));
-    }
-
-    platform::NewOutputFile temporary;
-    std::string temporaryPath;
-    for (int attempt = 0;; ++attempt) {
-        temporaryPath = temporaryPathBeside(result.outputPath);
-        const auto created = temporary.create(temporaryPath);
-        if (created == platform::NewOutputFile::CreateResult::Created) {
-            break;
-        }
-        if (created == platform::NewOutputFile::CreateResult::Failed || attempt == 100) {
-            return failure(result, ExtractionFailure::OutputUnwritable,
-                           kUnwritablePrefix + platform::describeError(temporary.errorNumber()));
-        }
+                       kUnwritablePrefix + platform::describeError(temporary.errorNumber()));
     }
 
     FilterOutcome outcome = FilterOutcome::Done;
@@ -807,14 +487,6 @@ ExtractionResult extractJapaneseSections(const std::string& sourcePath, const Yi
     if (!temporary.commit()) { // removes the temporary file itself on failure
         return failure(result, ExtractionFailure::OutputUnwritable,
                        kUnwritablePrefix + platform::describeError(temporary.errorNumber()));
-    }
-    const auto temporaryFsPath = platform::toFsPath(temporaryPath);
-    if ((replacing && ::chmod(temporaryFsPath.c_str(), keptMode) != 0) ||
-        ::rename(temporaryFsPath.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporaryFsPath.c_str());
-        return failure(result, ExtractionFailure::OutputUnwritable,
-                       kUnwritablePrefix + platform::describeError(error));
     }
     input.close();
     result.ok = true;

@@ -4,6 +4,8 @@
 // ".", CR and LF never occur as the second byte of a double-byte character, so
 // nothing is decoded and every written line keeps its bytes exactly.
 
+#include "codelist/byte_scanners.h"
+
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -44,7 +46,8 @@ struct ExtractionResult {
 using YieldHook = std::function<void()>;
 
 // Path of the output for a code list: its folder (the path up to and
-// including its last "/" or "\") followed by "codelist_japan.inf". A path
+// including its last separator; "\" counts only in a drive-letter path, being
+// an ordinary name character here) followed by "codelist_japan.inf". A path
 // without any separator gives "codelist_japan.inf" alone, in the current
 // folder, which is where such a relative input lies as well.
 std::string outputPathFor(const std::string& sourcePath);
@@ -74,11 +77,5 @@ std::string outputPathFor(const std::string& sourcePath);
 ExtractionResult
 extractJapaneseSections(const std::string& sourcePath, const YieldHook& yield = {},
                         std::chrono::nanoseconds yieldInterval = kDefaultYieldInterval);
-
-// The filter looks for its few meaningful bytes with the widest vector
-// instructions the processor has. Tests pick each form in turn to check that
-// all agree; false when the processor lacks that form.
-enum class ScanWidth { Portable, Sse2, Avx2 };
-bool useScanWidth(ScanWidth width);
 
 } // namespace tobrel::codelist

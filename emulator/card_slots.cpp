@@ -4,7 +4,7 @@
 #include "emulator/modCard_Key.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/wine_prefix.h"
+#include "platform/wine/prefix.h"
 
 #include <stdexcept>
 

@@ -4,7 +4,7 @@
 // pass before it goes into a slot, and the texts of the memory card panel.
 // Everything a panel needs except its widgets.
 
-#include "platform/registry_store.h"
+#include "platform/wine/store.h"
 
 #include <array>
 #include <cstdint>
@@ -22,13 +22,6 @@ inline constexpr std::string_view kBleemCardKeyPath = "Software\\bleem\\bleem!\\
 inline constexpr std::string_view kVgsCardKeyPath =
     "Software\\Connectix\\Connectix Virtual Game Station\\Memory Cards";
 
-// Panel texts shared by both emulators.
-inline constexpr std::string_view kSlotLabels[kSlotsPerEmulator] = {"Slot1：", "Slot2："};
-inline constexpr std::string_view kChooseButtonCaption = "...";
-inline constexpr std::string_view kGetButtonCaption = "取得";
-inline constexpr std::string_view kApplyButtonCaption = "変更";
-inline constexpr std::string_view kCloseButtonCaption = "閉じる";
-inline constexpr std::string_view kErrorTitle = "ｴﾗｰ";
 // A chosen card whose path the emulators' code page cannot hold unchanged.
 inline constexpr std::string_view kPathNotForEmulator =
     "このパスはエミュレータから使えません(Shift-JISで表せない文字を含みます)。";

@@ -1,9 +1,9 @@
 #include "launcher/launch_command.h"
 
 #include "launcher/launch_slots.h"
-#include "platform/wine_prefix.h"
+#include "platform/paths.h"
+#include "platform/wine/prefix.h"
 #include "platform/wine_programs.h"
-#include "settings/paths.h"
 
 namespace tobrel::launcher {
 namespace {
@@ -23,7 +23,7 @@ LaunchCommand windowsCommand(std::string_view path, const LaunchContext& context
     }
     command.action = LaunchAction::ShellOpen;
     command.target = path;
-    command.workingDirectory = settings::directoryOf(path);
+    command.workingDirectory = platform::directoryOf(path);
     return command;
 }
 

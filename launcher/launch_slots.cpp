@@ -1,6 +1,6 @@
 #include "launcher/launch_slots.h"
 
-#include "settings/paths.h"
+#include "platform/paths.h"
 
 namespace tobrel::launcher {
 namespace {
@@ -29,7 +29,7 @@ std::string slotCaption(int slot) {
 }
 
 std::string startButtonName(int slot, std::string_view path) {
-    std::string name = settings::fileNameOf(path);
+    std::string name = platform::fileNameOf(path);
     if (path.empty()) {
         name = kFreeSlotText;
     } else if (name.empty()) {
@@ -50,7 +50,7 @@ RegisterDialogStart registerDialogStart(std::string_view slotPath, std::string_v
     if (slotPath.empty()) {
         return {std::string(programFolder), {}};
     }
-    return {settings::directoryOf(slotPath), settings::fileNameOf(slotPath)};
+    return {platform::directoryOf(slotPath), platform::fileNameOf(slotPath)};
 }
 
 bool isControlPanelApplet(std::string_view path) {

@@ -201,67 +201,144 @@ void NewOutputFile::discard() {
     }
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, int* errorNumber) {
-    auto fail = [&](int err) {
-        if (errorNumber) {
-            *errorNumber = err;
+namespace {
+
+// The file a path finally names: its symbolic links followed, relative link
+// targets taken from the link's own folder. A dangling link gives the path it
+// points at, so that the new file appears there and the link stays a link.
+std::string followLinks(const std::string& path) {
+    std::filesystem::path current = toFsPath(path);
+    for (int hop = 0; hop < 40; ++hop) { // the kernel's own limit on nested links
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error))) {
+            break;
         }
-        return false;
-    };
-    const auto target = toFsPath(path);
-    // Keep the permissions of the file being replaced.
-    mode_t mode = 0666;
+        auto next = std::filesystem::read_symlink(current, error);
+        if (error) {
+            break;
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return fromFsPath(current);
+}
+
+} // namespace
+
+AtomicOutputFile::~AtomicOutputFile() {
+    discard();
+}
+
+bool AtomicOutputFile::fail(int error) {
+    error_ = error;
+    discard();
+    return false;
+}
+
+AtomicOutputFile::OpenResult AtomicOutputFile::open(const std::string& path,
+                                                    const std::string& other) {
+    discard();
+    error_ = 0;
+    target_ = followLinks(path);
+    const auto target = toFsPath(target_);
     struct stat info {};
-    bool existed = ::stat(target.c_str(), &info) == 0;
-    if (existed) {
-        mode = info.st_mode & 07777;
+    if (::stat(target.c_str(), &info) == 0) {
+        struct stat otherInfo {};
+        if (!other.empty() && ::stat(toFsPath(other).c_str(), &otherInfo) == 0 &&
+            otherInfo.st_dev == info.st_dev && otherInfo.st_ino == info.st_ino) {
+            return OpenResult::SameFile;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            error_ = EISDIR;
+            return OpenResult::Failed;
+        }
+        // The folder would let a new file be renamed over a write-protected
+        // one; the protection is the owner's word that it must not change.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+            error_ = errno;
+            return OpenResult::Failed;
+        }
+        mode_ = info.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        error_ = errno;
+        return OpenResult::Failed;
+    } else {
+        mode_ = 0666 & ~currentUmask();
     }
-    std::random_device entropy;
-    std::string tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath =
-            path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(entropy() % 1000000);
-        fd = ::open(toFsPath(tempPath).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) {
-            return fail(errno);
+    static thread_local std::mt19937 generator{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary_ = target_ + ".tmp" + std::to_string(::getpid()) + "-" +
+                     std::to_string(generator() % 1000000);
+        fd_ = ::open(toFsPath(temporary_).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            return OpenResult::Opened;
+        }
+        if (errno != EEXIST) {
+            break;
         }
     }
-    if (fd < 0) {
-        return fail(EEXIST);
+    error_ = errno;
+    temporary_.clear();
+    return OpenResult::Failed;
+}
+
+bool AtomicOutputFile::write(const void* data, std::size_t size) {
+    if (fd_ < 0) {
+        error_ = error_ != 0 ? error_ : EBADF;
+        return false;
     }
-    auto abandon = [&](int err) {
-        ::close(fd);
-        ::unlink(toFsPath(tempPath).c_str());
-        return fail(err);
-    };
-    const char* bytes = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, bytes, left);
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd_, bytes, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return abandon(errno);
+            error_ = errno;
+            return false;
         }
         bytes += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (::fchmod(fd, existed ? mode : (0666 & ~currentUmask())) != 0 || ::fsync(fd) != 0) {
-        return abandon(errno);
-    }
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(toFsPath(tempPath).c_str());
-        return fail(err);
-    }
-    if (::rename(toFsPath(tempPath).c_str(), target.c_str()) != 0) {
-        int err = errno;
-        ::unlink(toFsPath(tempPath).c_str());
-        return fail(err);
+        size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool AtomicOutputFile::commit() {
+    if (fd_ < 0) {
+        error_ = error_ != 0 ? error_ : EBADF;
+        return false;
+    }
+    if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || ::fsync(fd_) != 0) {
+        return fail(errno);
+    }
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    // A full disk on a network or delayed-allocation file system can show up only here.
+    if (closed != 0 || ::rename(toFsPath(temporary_).c_str(), toFsPath(target_).c_str()) != 0) {
+        return fail(errno);
+    }
+    temporary_.clear();
+    return true;
+}
+
+void AtomicOutputFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(toFsPath(temporary_).c_str());
+        temporary_.clear();
+    }
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, int* errorNumber) {
+    AtomicOutputFile output;
+    const bool done = output.open(path) == AtomicOutputFile::OpenResult::Opened &&
+                      output.write(content.data(), content.size()) && output.commit();
+    if (!done && errorNumber) {
+        *errorNumber = output.errorNumber();
+    }
+    return done;
 }
 
 std::optional<std::string> readWholeFile(const std::string& path, int* errorNumber) {

@@ -76,9 +76,51 @@ private:
     std::string path_;
 };
 
-// Replaces the file at path with content: written to a temporary file in the
-// same folder, flushed, then renamed over the target. On failure the target is
-// unchanged and no temporary file is left. errorNumber receives the cause.
+// An output that replaces the file at a path as a whole or not at all. It is
+// written to a temporary file beside the target and renamed over it only by
+// commit(); until then the target is untouched, and unless commit() succeeds
+// the temporary file is removed again. When the path is a symbolic link, the
+// file it points at is replaced and the link stays. The replacement keeps the
+// old file's permissions; a write-protected file stays protected and is
+// refused, as is a folder.
+class AtomicOutputFile {
+public:
+    AtomicOutputFile() = default;
+    ~AtomicOutputFile();
+    AtomicOutputFile(const AtomicOutputFile&) = delete;
+    AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
+
+    enum class OpenResult {
+        Opened,
+        SameFile, // the target is the file named by `other` (same device and inode)
+        Failed,   // errorNumber() says why
+    };
+    // Prepares to replace path. `other`, when given, names a file (an input
+    // being read) that the target must not be, under whatever name or link.
+    OpenResult open(const std::string& path, const std::string& other = {});
+    bool write(const void* data, std::size_t size);
+    // Flushes the content, gives it the kept permissions and renames it over
+    // the target. False (target unchanged, temporary file gone) on failure.
+    bool commit();
+    // Removes the temporary file; the target stays as it was.
+    void discard();
+    int errorNumber() const { return error_; }
+    // The file actually replaced: path with its symbolic links followed.
+    const std::string& targetPath() const { return target_; }
+
+private:
+    bool fail(int error);
+
+    int fd_ = -1;
+    int error_ = 0;
+    unsigned mode_ = 0;
+    std::string target_;
+    std::string temporary_;
+};
+
+// Replaces the file at path with content through an AtomicOutputFile. On
+// failure the target is unchanged and no temporary file is left; errorNumber
+// receives the cause.
 bool replaceFileAtomically(const std::string& path, std::string_view content,
                            int* errorNumber = nullptr);
 

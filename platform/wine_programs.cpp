@@ -1,8 +1,8 @@
 #include "platform/wine_programs.h"
 
 #include "platform/files.h"
-#include "platform/registry_store.h"
-#include "platform/wine_prefix.h"
+#include "platform/wine/prefix.h"
+#include "platform/wine/store.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -1,6 +1,7 @@
 #include "settings/ini.h"
 
 #include "platform/encoding.h"
+#include "platform/paths.h"
 #include "platform/user_dirs.h"
 
 #include <algorithm>
@@ -45,8 +46,7 @@ std::string toFileText(std::string_view utf8) {
 } // namespace
 
 std::string computeIniPath(std::string_view executablePath) {
-    std::size_t separator = executablePath.find_last_of("\\/");
-    std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
+    const std::size_t nameStart = platform::nameStart(executablePath);
     std::string_view folder = executablePath.substr(0, nameStart);
     std::string_view name = executablePath.substr(nameStart);
     // The extension starts at the last '.', unless that begins the name (".tobrel").

@@ -3,6 +3,7 @@
 
 #include "app/ConvertPanel.h"
 #include "app/TabStrip.h"
+#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "tests/app/AppTest.h"
@@ -85,25 +86,26 @@ private slots:
 
     void clientSizeFollowsTheTab_data() {
         QTest::addColumn<int>("tab");
-        QTest::addColumn<int>("heightTwips");
-        QTest::newRow("変換") << 0 << 6375;
-        QTest::newRow("ﾒﾓﾘｰｶｰﾄﾞ設定") << 1 << 3015;
-        QTest::newRow("VGSｷｰ設定") << 2 << 6735;
-        QTest::newRow("ﾗﾝﾁｬ") << 3 << 6615;
-        QTest::newRow("ｺｰﾄﾞﾘｽﾄ抽出") << 4 << 1335;
+        const char* names[] = {"変換", "ﾒﾓﾘｰｶｰﾄﾞ設定", "VGSｷｰ設定", "ﾗﾝﾁｬ", "ｺｰﾄﾞﾘｽﾄ抽出"};
+        for (int tab = 0; tab < 5; ++tab) {
+            QTest::newRow(names[tab]) << tab;
+        }
     }
     void clientSizeFollowsTheTab() {
         QFETCH(int, tab);
-        QFETCH(int, heightTwips);
+        const auto& geometry = app::frmMain::kTabGeometry[static_cast<std::size_t>(tab)];
+        const QSize strip(app::px(app::frmMain::kTabStripWidthTwips),
+                          app::px(geometry.stripHeight));
         TempSettings ini;
         app::frmMain window;
         window.load();
         window.show();
         window.mainTabs()->tabBar()->setCurrentIndex(tab);
-        QCOMPARE(window.size(), QSize(5295 / 15, heightTwips / 15));
-        QCOMPARE(window.mainTabs()->geometry(), QRect(0, 0, 5295 / 15, heightTwips / 15));
+        QCOMPARE(window.size(), strip);
+        QCOMPARE(window.mainTabs()->geometry(), QRect(QPoint(0, 0), strip));
         QVERIFY(window.panel(tab)->isVisible());
-        QCOMPARE(window.panel(tab)->geometry(), QRect(8, 24, 5055 / 15, (heightTwips - 480) / 15));
+        QCOMPARE(window.panel(tab)->geometry(),
+                 QRect(8, 24, app::px(5055), app::px(geometry.panelHeight)));
         for (int other = 0; other < 5; ++other) {
             QCOMPARE(window.panel(other)->isVisible(), other == tab);
         }

@@ -1,7 +1,6 @@
 // The card viewer's icons and check findings, on cards built here.
 
 #include "app/frmMemView.h"
-#include "app/modMemView.h"
 #include "cards/save_icon.h"
 #include "tests/app/AppTest.h"
 #include "tests/support/card_images.h"
@@ -35,9 +34,7 @@ std::string soundCard() {
 }
 
 std::unique_ptr<app::frmMemView> openViewer(const std::string& path, bool vgs) {
-    app::modMemView::strViewPath = path;
-    app::modMemView::blnViewVgs = vgs;
-    return std::make_unique<app::frmMemView>(nullptr);
+    return std::make_unique<app::frmMemView>(nullptr, path, vgs);
 }
 
 } // namespace

@@ -33,6 +33,8 @@ private:
     // Waits until the lock names its owner: a copy killed between creating the
     // file and writing it leaves an empty lock, which is not stale until it is old.
     bool waitForLock() {
+        // The holder's process id written, not only the file created: a copy
+        // killed in between leaves an empty lock, which is another case.
         return QTest::qWaitFor([this] { return QFileInfo(runtime_ + "/tobrel.lock").size() > 0; },
                                10000);
     }

@@ -7,12 +7,15 @@ namespace tobrel::testing {
 namespace {
 
 TEST(CliCodelist, WritesBesideTheListAndPrintsThePath) {
-    TempDir dir;
-    writeBytes(dir.file("pec.inf"), ";c\r\n#SLUS-1\r\nx\r\n#SLPS-2 \x83Q\r\ny");
-    auto result = runCli({"codelist", dir.file("pec.inf")});
-    EXPECT_EQ(result.status, 0) << result.out;
-    EXPECT_EQ(result.out, dir.file("codelist_japan.inf") + "\n");
-    EXPECT_EQ(readBytes(dir.file("codelist_japan.inf")), ";c\r\n#SLPS-2 \x83Q\r\ny\r\n");
+    // A backslash is part of a Linux file name, never a folder separator.
+    for (const char* name : {"pec.inf", "my\\list.inf"}) {
+        TempDir dir;
+        writeBytes(dir.file(name), ";c\r\n#SLUS-1\r\nx\r\n#SLPS-2 \x83Q\r\ny");
+        auto result = runCli({"codelist", dir.file(name)});
+        EXPECT_EQ(result.status, 0) << result.out;
+        EXPECT_EQ(result.out, dir.file("codelist_japan.inf") + "\n");
+        EXPECT_EQ(readBytes(dir.file("codelist_japan.inf")), ";c\r\n#SLPS-2 \x83Q\r\ny\r\n");
+    }
 }
 
 TEST(CliCodelist, FailureSaysWhyWithStatusOne) {

@@ -2,6 +2,7 @@
 
 #include "emulator/controller_mapping.h"
 #include "emulator/modCard_Key.h"
+#include "platform/wine/store.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/temp_dir.h"
 

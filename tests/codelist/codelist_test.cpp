@@ -517,12 +517,15 @@ TEST_F(ExtractReadOnlyFailures, UnreadableInputIsReportedAsSuch) {
     EXPECT_EQ(folderContents(dir), before);
 }
 
-TEST(OutputPathFor, BesideTheInputForEitherSeparator) {
+TEST(OutputPathFor, BesideTheInputInEitherPathForm) {
     const std::pair<const char*, const char*> cases[] = {
         {"/home/u/lists/pec.inf", "/home/u/lists/codelist_japan.inf"},
         {"C:\\GAME\\CODE.INF", "C:\\GAME\\codelist_japan.inf"},
         {"a\\b/c.inf", "a\\b/codelist_japan.inf"},
-        {"a/b\\c.inf", "a/b\\codelist_japan.inf"},
+        {"a/b\\c.inf", "a/codelist_japan.inf"},
+        {"/x/my\\list.inf", "/x/codelist_japan.inf"},
+        {"my\\list.inf", "codelist_japan.inf"},
+        {"d:/GAME\\CODE.INF", "d:/GAME\\codelist_japan.inf"},
         {"lists/", "lists/codelist_japan.inf"},
         {"/pec.inf", "/codelist_japan.inf"},
         {"pec.inf", "codelist_japan.inf"},
@@ -530,6 +533,18 @@ TEST(OutputPathFor, BesideTheInputForEitherSeparator) {
     for (const auto& [input, output] : cases) {
         EXPECT_EQ(outputPathFor(input), output) << input;
     }
+}
+
+TEST(ExtractJapaneseSections, OutputThatIsALinkKeepsPointingAtTheRewrittenFile) {
+    TempDir dir;
+    writeBytes(dir.file("pec.inf"), crlfLines({";c", "#SLPS-1"}));
+    fs::create_directory(dir.path() / "kept");
+    writeBytes(dir.file("kept/japan.inf"), "old");
+    fs::create_symlink("kept/japan.inf", dir.path() / "codelist_japan.inf");
+    const auto result = extractJapaneseSections(dir.file("pec.inf"));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "codelist_japan.inf"));
+    EXPECT_EQ(readBytes(dir.file("kept/japan.inf")), crlfLines({";c", "#SLPS-1"}));
 }
 
 TEST(ExtractJapaneseSections, PathWithoutFolderWritesIntoTheCurrentFolder) {

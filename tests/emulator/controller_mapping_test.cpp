@@ -3,7 +3,8 @@
 
 #include "emulator/controller_mapping.h"
 #include "emulator/modCard_Key.h"
-#include "platform/wine_registry_text.h"
+#include "platform/wine/store.h"
+#include "platform/wine/value_lines.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

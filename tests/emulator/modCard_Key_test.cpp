@@ -2,13 +2,15 @@
 // of any registry behind them.
 
 #include "emulator/modCard_Key.h"
-#include "platform/wine_registry_text.h"
+#include "platform/wine/document.h"
+#include "platform/wine/store.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <filesystem>
+#include <set>
 #include <vector>
 
 namespace tobrel::emulator {
@@ -263,60 +265,95 @@ TEST_F(RegistryRoutines, RealWineFileKeepsEveryOtherLine) {
     EXPECT_EQ(text, "255 255 255");
 }
 
-// A registry that records the calls, to check what the routines ask of it.
+// A registry that tracks its open keys, to check what the routines ask of it.
 class RecordingRegistry final : public platform::RegistryBackend {
 public:
     bool openSucceeds = true;
     bool valueSucceeds = true;
-    std::vector<std::string> calls;
+    std::set<platform::RegistryKey> openKeys;
+    int opened = 0;
+    int created = 0;
+    int valueCallsOnKeysNotOpen = 0;
     std::string lastData;
     std::uint32_t lastType = 0;
 
     std::optional<platform::RegistryKey> openKey(platform::RegistryRoot,
-                                                 std::string_view path) override {
-        calls.push_back("open " + std::string(path));
-        return openSucceeds ? std::optional<platform::RegistryKey>(7) : std::nullopt;
+                                                 std::string_view) override {
+        ++opened;
+        return handOut();
     }
     std::optional<platform::RegistryKey> createKey(platform::RegistryRoot,
-                                                   std::string_view path) override {
-        calls.push_back("create " + std::string(path));
-        return openSucceeds ? std::optional<platform::RegistryKey>(8) : std::nullopt;
+                                                   std::string_view) override {
+        ++created;
+        return handOut();
     }
-    bool queryValue(platform::RegistryKey key, std::string_view name,
-                    std::span<std::uint8_t> buffer, std::size_t*) override {
-        calls.push_back("query " + std::to_string(key) + " " + std::string(name) + " " +
-                        std::to_string(buffer.size()));
+    bool queryValue(platform::RegistryKey key, std::string_view, std::span<std::uint8_t> buffer,
+                    std::size_t*) override {
+        valueCallsOnKeysNotOpen += openKeys.count(key) == 0 ? 1 : 0;
         if (valueSucceeds) {
             buffer[0] = 'Z';
         }
         return valueSucceeds;
     }
-    bool setValue(platform::RegistryKey key, std::string_view name, std::uint32_t type,
+    bool setValue(platform::RegistryKey key, std::string_view, std::uint32_t type,
                   std::span<const std::uint8_t> data) override {
-        calls.push_back("set " + std::to_string(key) + " " + std::string(name));
+        valueCallsOnKeysNotOpen += openKeys.count(key) == 0 ? 1 : 0;
         lastType = type;
         lastData.assign(data.begin(), data.end());
         return valueSucceeds;
     }
-    void closeKey(platform::RegistryKey key) override {
-        calls.push_back("close " + std::to_string(key));
+    void closeKey(platform::RegistryKey key) override { openKeys.erase(key); }
+
+private:
+    std::optional<platform::RegistryKey> handOut() {
+        if (!openSucceeds) {
+            return std::nullopt;
+        }
+        openKeys.insert(++next_);
+        return next_;
     }
+    platform::RegistryKey next_ = 100;
 };
 
 TEST(RegistryRoutineCalls, EveryOpenedKeyIsClosedWhateverTheValueOperationDid) {
-    for (bool valueSucceeds : {true, false}) {
-        RecordingRegistry registry;
-        registry.valueSucceeds = valueSucceeds;
-        std::string text;
-        std::array<std::uint8_t, 3> bytes{};
-        EXPECT_EQ(readRegString(registry, kCurrentUser, "K", "S", text), valueSucceeds);
-        EXPECT_EQ(writeRegString(registry, kCurrentUser, "K", "S", "ｶ"), valueSucceeds);
-        EXPECT_EQ(readRegBinary(registry, kCurrentUser, "K", "B", bytes), valueSucceeds);
-        EXPECT_EQ(writeRegBinary(registry, kCurrentUser, "K", "B", bytes), valueSucceeds);
-        EXPECT_EQ(registry.calls,
-                  (std::vector<std::string>{"open K", "query 7 S 512", "close 7", "create K",
-                                            "set 8 S", "close 8", "open K", "query 7 B 3",
-                                            "close 7", "create K", "set 8 B", "close 8"}));
+    struct Routine {
+        const char* name;
+        bool (*call)(RecordingRegistry&);
+        bool writes; // a write creates the key; a read only opens it
+    };
+    static const Routine routines[] = {
+        {"readRegString",
+         [](RecordingRegistry& r) {
+             std::string text;
+             return readRegString(r, kCurrentUser, "K", "S", text);
+         },
+         false},
+        {"writeRegString",
+         [](RecordingRegistry& r) { return writeRegString(r, kCurrentUser, "K", "S", "ｶ"); }, true},
+        {"readRegBinary",
+         [](RecordingRegistry& r) {
+             std::array<std::uint8_t, 3> bytes{};
+             return readRegBinary(r, kCurrentUser, "K", "B", bytes);
+         },
+         false},
+        {"writeRegBinary",
+         [](RecordingRegistry& r) {
+             const std::array<std::uint8_t, 3> bytes{};
+             return writeRegBinary(r, kCurrentUser, "K", "B", bytes);
+         },
+         true},
+    };
+    for (const auto& routine : routines) {
+        for (bool valueSucceeds : {true, false}) {
+            SCOPED_TRACE(std::string(routine.name) + (valueSucceeds ? "" : " failing"));
+            RecordingRegistry registry;
+            registry.valueSucceeds = valueSucceeds;
+            EXPECT_EQ(routine.call(registry), valueSucceeds);
+            EXPECT_TRUE(registry.openKeys.empty());
+            EXPECT_EQ(registry.valueCallsOnKeysNotOpen, 0);
+            EXPECT_EQ(registry.opened + registry.created, 1);
+            EXPECT_EQ(registry.created, routine.writes ? 1 : 0);
+        }
     }
 }
 
@@ -338,7 +375,7 @@ TEST(RegistryRoutineCalls, AKeyThatCannotBeOpenedEndsTheCall) {
     EXPECT_FALSE(readRegString(registry, kCurrentUser, "K", "S", text));
     EXPECT_FALSE(writeRegString(registry, kCurrentUser, "K", "S", "x"));
     EXPECT_EQ(text, "keep");
-    EXPECT_EQ(registry.calls, (std::vector<std::string>{"open K", "create K"}));
+    EXPECT_EQ(registry.opened + registry.created, 2);
 }
 
 } // namespace

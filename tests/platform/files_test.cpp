@@ -1,9 +1,10 @@
 #include "platform/files.h"
+#include "tests/support/settings_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tobrel::platform {
 namespace {
@@ -64,9 +65,7 @@ TEST(ReplaceFileAtomically, FullDiskLeavesTheOldFileWhole) {
 }
 
 TEST(ReplaceFileAtomically, ReadOnlyFolderFailsAndChangesNothing) {
-    if (!tobrel::testing::permissionsAreEnforced()) {
-        GTEST_SKIP() << "root ignores file permissions; run again as an ordinary user";
-    }
+    TOBREL_SKIP_WITHOUT_ENFORCED_PERMISSIONS();
     TempDir dir;
     const auto path = dir.file("TOBREL.INI");
     writeBytes(path, "kept");
@@ -75,6 +74,85 @@ TEST(ReplaceFileAtomically, ReadOnlyFolderFailsAndChangesNothing) {
     EXPECT_FALSE(replaceFileAtomically(path, "lost?", &error));
     EXPECT_EQ(error, EACCES);
     EXPECT_EQ(readBytes(path), "kept");
+}
+
+// What an atomic replacement does with the entry already at its path.
+struct ReplaceCase {
+    const char* name;
+    void (*arrange)(const TempDir& dir); // sets up dir/out (and dir/in, the input)
+    AtomicOutputFile::OpenResult expected;
+    const char* realFile;            // the file that holds "new" afterwards, when opened
+    std::vector<std::string> folder; // the folder's entries afterwards
+};
+
+const ReplaceCase kReplaceCases[] = {
+    {"NothingThere",
+     [](const TempDir&) {},
+     AtomicOutputFile::OpenResult::Opened,
+     "out",
+     {"in", "out"}},
+    {"LinkToAFile",
+     [](const TempDir& dir) {
+         writeBytes(dir.file("target"), "old");
+         std::filesystem::create_symlink("target", dir.path() / "out");
+     },
+     AtomicOutputFile::OpenResult::Opened,
+     "target",
+     {"in", "out", "target"}},
+    {"DanglingLink",
+     [](const TempDir& dir) { std::filesystem::create_symlink("target", dir.path() / "out"); },
+     AtomicOutputFile::OpenResult::Opened,
+     "target",
+     {"in", "out", "target"}},
+    {"LinkToTheInput",
+     [](const TempDir& dir) { std::filesystem::create_symlink("in", dir.path() / "out"); },
+     AtomicOutputFile::OpenResult::SameFile,
+     nullptr,
+     {"in", "out"}},
+    {"HardLinkToTheInput",
+     [](const TempDir& dir) {
+         std::filesystem::create_hard_link(dir.path() / "in", dir.path() / "out");
+     },
+     AtomicOutputFile::OpenResult::SameFile,
+     nullptr,
+     {"in", "out"}},
+    {"Folder",
+     [](const TempDir& dir) { std::filesystem::create_directory(dir.path() / "out"); },
+     AtomicOutputFile::OpenResult::Failed,
+     nullptr,
+     {"in", "out"}},
+};
+
+TEST(AtomicOutputFile, FollowsLinksAndRefusesTheInputAndFolders) {
+    for (const auto& c : kReplaceCases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeBytes(dir.file("in"), "input");
+        c.arrange(dir);
+        AtomicOutputFile out;
+        ASSERT_EQ(out.open(dir.file("out"), dir.file("in")), c.expected);
+        if (c.realFile != nullptr) {
+            ASSERT_TRUE(out.write("new", 3));
+            ASSERT_TRUE(out.commit());
+            EXPECT_EQ(readBytes(dir.file(c.realFile)), "new");
+        }
+        EXPECT_EQ(readBytes(dir.file("in")), "input");
+        EXPECT_EQ(listFolder(dir.path()), c.folder);
+    }
+}
+
+TEST(AtomicOutputFileReadOnly, WriteProtectedTargetStaysAsItWas) {
+    TOBREL_SKIP_WITHOUT_ENFORCED_PERMISSIONS();
+    TempDir dir;
+    const auto path = dir.file("codelist_japan.inf");
+    writeBytes(path, "kept");
+    std::filesystem::permissions(toFsPath(path), std::filesystem::perms(0444));
+    AtomicOutputFile out;
+    EXPECT_EQ(out.open(path), AtomicOutputFile::OpenResult::Failed);
+    EXPECT_EQ(out.errorNumber(), EACCES);
+    EXPECT_FALSE(out.commit());
+    EXPECT_EQ(readBytes(path), "kept");
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"codelist_japan.inf"});
 }
 
 TEST(InputFile, RefusesPipesAndDevicesWithoutBlocking) {

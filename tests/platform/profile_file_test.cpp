@@ -1,5 +1,6 @@
 #include "platform/files.h"
 #include "platform/profile_file.h"
+#include "tests/support/settings_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <cerrno>
@@ -267,11 +268,8 @@ TEST(ProfileDocument, ParseThenSerializeIsIdentity) {
 }
 
 // Reading through a file, with the receive buffer of the settings reader.
-class ProfileFile : public ::testing::Test {
+class ProfileFile : public tobrel::testing::SettingsFileTest {
 protected:
-    TempDir dir;
-    std::string path = dir.file("TOBREL.INI");
-
     std::string read(std::string_view key, std::size_t bufferSize = 250) {
         return readProfileString(path, "FORM", key, "Error", bufferSize);
     }
@@ -356,10 +354,17 @@ TEST_F(ProfileFile, FullDiskLeavesTheOldFileWhole) {
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"TOBREL.INI"});
 }
 
+TEST_F(ProfileFile, SymbolicLinkKeepsPointingAtTheRewrittenFile) {
+    std::filesystem::create_directory(dir.path() / "real");
+    writeBytes(dir.file("real/TOBREL.INI"), "[FORM]\r\nK=old\r\n");
+    std::filesystem::create_symlink("real/TOBREL.INI", toFsPath(path));
+    ASSERT_TRUE(writeProfileString(path, "FORM", "K", "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(toFsPath(path)));
+    EXPECT_EQ(readBytes(dir.file("real/TOBREL.INI")), "[FORM]\r\nK=new\r\n");
+}
+
 TEST_F(ProfileFile, ReadOnlyFolderFailsAndKeepsTheFile) {
-    if (!tobrel::testing::permissionsAreEnforced()) {
-        GTEST_SKIP() << "root ignores file permissions; run again as an ordinary user";
-    }
+    TOBREL_SKIP_WITHOUT_ENFORCED_PERMISSIONS();
     writeBytes(path, "[FORM]\r\nK=old\r\n");
     std::filesystem::permissions(dir.path(), std::filesystem::perms(0555));
     EXPECT_FALSE(writeProfileString(path, "FORM", "K", "new"));
@@ -371,9 +376,7 @@ TEST_F(ProfileFile, ReadOnlyFolderFailsAndKeepsTheFile) {
 }
 
 TEST_F(ProfileFile, ReadOnlyUnreadableFileIsNeverReplaced) {
-    if (!tobrel::testing::permissionsAreEnforced()) {
-        GTEST_SKIP() << "root ignores file permissions; run again as an ordinary user";
-    }
+    TOBREL_SKIP_WITHOUT_ENFORCED_PERMISSIONS();
     writeBytes(path, "[FORM]\r\nK=secret\r\n");
     std::filesystem::permissions(toFsPath(path), std::filesystem::perms::none);
     EXPECT_EQ(read("K"), "Error");

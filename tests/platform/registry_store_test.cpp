@@ -1,8 +1,8 @@
 // The Wine user.reg store behind the registry routines: where it lives, the
 // five registry operations, and the cases in which it must not write.
 
-#include "platform/registry_store.h"
-#include "platform/wine_prefix.h"
+#include "platform/wine/prefix.h"
+#include "platform/wine/store.h"
 #include "tests/support/registry_env.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,7 +1,9 @@
 // Wine's user.reg format: escaping, value forms, hex wrapping, tolerance of
 // hand edits, and edits that leave every other byte alone.
 
-#include "platform/wine_registry_text.h"
+#include "platform/encoding.h"
+#include "platform/wine/document.h"
+#include "platform/wine/escaping.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -342,6 +344,42 @@ TEST(WineRegistryText, NewValuesAndKeysGoWhereWineWouldWriteThem) {
                                   "\"z\"=\"1\"\n"
                                   "\n[Software\\\\Zz]" +
                                   stamp + "@=hex:01\n");
+}
+
+// A half-written or hand-edited file whose last hex line ends in "\": a line
+// placed right after it would be read as its continuation.
+struct DanglingCase {
+    const char* name;
+    const char* keyPath;
+    const char16_t* valueName;
+    bool written; // else refused with the document unchanged
+};
+
+TEST(WineRegistryText, WriteAfterADanglingContinuationReadsBackOrIsRefused) {
+    const std::string file = std::string(kHeader) + "\n[Software\\\\A] 1700000000\n"
+                                                    "\"a\"=\"1\"\n"
+                                                    "\"m\"=hex:01,02,\\\n";
+    const DanglingCase cases[] = {
+        {"NewValueSortedAfterIt", "Software\\A", u"z", true},
+        {"NewValueSortedBeforeIt", "Software\\A", u"b", true},
+        {"ReplacedValueBeforeIt", "Software\\A", u"a", true},
+        // The new key's lines would turn the broken value into a readable one.
+        {"NewKeyAfterIt", "Software\\Z", u"v", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegistryText text(file);
+        const auto before = text.findValue(key("Software\\A"), u"m");
+        EXPECT_EQ(text.setValue(key(c.keyPath), c.valueName, kRegSz, sz(u"new"), kTime), c.written);
+        const RegistryText reread(text.content());
+        EXPECT_EQ(reread.findValue(key("Software\\A"), u"m"), before);
+        if (c.written) {
+            EXPECT_EQ(reread.findValue(key(c.keyPath), c.valueName),
+                      (StoredValue{kRegSz, sz(u"new")}));
+        } else {
+            EXPECT_EQ(text.content(), file);
+        }
+    }
 }
 
 TEST(WineRegistryText, CrlfFilesStayCrlf) {

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
+#include "tests/support/settings_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>
@@ -42,20 +43,18 @@ INSTANTIATE_TEST_SUITE_P(
                       IniPathCase{"/a/.tobrel", "/a/.TOBREL.INI"},
                       IniPathCase{"/home/ユーザー/ﾂｰﾙ/tobrel", "/home/ユーザー/ﾂｰﾙ/TOBREL.INI"},
                       IniPathCase{"C:\\Tools\\Tobrel.exe", "C:\\Tools\\TOBREL.INI"},
+                      IniPathCase{"/opt/a\\b/to\\brel", "/opt/a\\b/TO\\BREL.INI"},
                       IniPathCase{"tobrel", "TOBREL.INI"}, IniPathCase{"/opt/x/", ""},
                       IniPathCase{"", ""}));
 
 // Each test works on its own settings file, as the load step would set it.
-class IniFile : public ::testing::Test {
+class IniFile : public tobrel::testing::SettingsFileTest {
 protected:
     void SetUp() override {
         previous_ = iniPath();
         setIniPath(path);
     }
     void TearDown() override { setIniPath(previous_); }
-
-    TempDir dir;
-    std::string path = dir.file("TOBREL.INI");
 
 private:
     std::string previous_;
@@ -138,9 +137,7 @@ TEST_F(IniFile, ConfigFolderIsCreatedPrivateOnFirstWriteOfEitherKind) {
 }
 
 TEST_F(IniFile, ReadOnlyFolderKeepsTheOldSettings) {
-    if (!tobrel::testing::permissionsAreEnforced()) {
-        GTEST_SKIP() << "root ignores file permissions; run again as an ordinary user";
-    }
+    TOBREL_SKIP_WITHOUT_ENFORCED_PERMISSIONS();
     writeBytes(path, "[FORM]\r\nWAKU=1\r\n");
     std::filesystem::permissions(dir.path(), std::filesystem::perms(0555));
     EXPECT_FALSE(writeIni("FORM", "WAKU", "2"));

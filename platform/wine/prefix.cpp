@@ -1,7 +1,8 @@
-#include "platform/wine_prefix.h"
+#include "platform/wine/prefix.h"
 
+#include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/wine_registry_text.h"
+#include "platform/wine/names.h"
 
 #include <cctype>
 #include <cerrno>
@@ -86,13 +87,13 @@ std::optional<std::string> findEntryIgnoringCase(const fs::path& folder, const s
     if (fs::exists(folder / toFsPath(name), error)) {
         return name;
     }
-    const auto wanted = wine::utf8ToUtf16(name);
+    const auto wanted = utf8ToUtf16(name);
     if (!wanted) {
         return std::nullopt;
     }
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string candidate = fromFsPath(it->path().filename());
-        const auto units = wine::utf8ToUtf16(candidate);
+        const auto units = utf8ToUtf16(candidate);
         if (units && wine::namesEqual(*units, *wanted)) {
             return candidate;
         }

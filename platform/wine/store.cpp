@@ -1,9 +1,9 @@
-#include "platform/registry_store.h"
+#include "platform/wine/store.h"
 
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/wine_prefix.h"
-#include "platform/wine_registry_text.h"
+#include "platform/wine/document.h"
+#include "platform/wine/prefix.h"
 
 #include <cerrno>
 #include <chrono>
@@ -47,18 +47,12 @@ std::optional<LoadedFile> loadFile(const RegistryLocation& location) {
 }
 
 bool saveFile(const RegistryLocation& location, const LoadedFile& loaded) {
-    std::string target = location.file;
-    std::error_code error;
-    if (loaded.exists) {
-        // Replace what a symbolic link points at, not the link.
-        auto real = fs::canonical(toFsPath(location.file), error);
-        if (!error) {
-            target = fromFsPath(real);
-        }
-    } else if (location.kind == RegistryStoreKind::OwnFile) {
+    if (!loaded.exists && location.kind == RegistryStoreKind::OwnFile) {
+        std::error_code error;
         fs::create_directories(toFsPath(location.file).parent_path(), error);
     }
-    return replaceFileAtomically(target, loaded.text.content());
+    // A symbolic link keeps pointing at the file it names, which gets the edit.
+    return replaceFileAtomically(location.file, loaded.text.content());
 }
 
 // A file Wine would ignore holds no keys for the emulators either.
@@ -80,7 +74,7 @@ std::string cp932ToStoredData(std::span<const std::uint8_t> bytes) {
         std::size_t nul = raw.find('\0', start);
         const std::size_t end = nul == std::string_view::npos ? raw.size() : nul;
         if (end > start) {
-            units += wine::utf8ToUtf16(decodeCp932(raw.substr(start, end - start))).value_or(u"");
+            units += utf8ToUtf16(decodeCp932(raw.substr(start, end - start))).value_or(u"");
         }
         if (nul == std::string_view::npos) {
             break;
@@ -110,7 +104,7 @@ std::string storedDataToCp932(std::string_view data) {
         std::size_t nul = units.find(u'\0', start);
         const std::size_t end = nul == std::u16string::npos ? units.size() : nul;
         if (end > start) {
-            bytes += encodeCp932Lossy(wine::utf16ToUtf8(units.substr(start, end - start)));
+            bytes += encodeCp932Lossy(utf16ToUtf8(units.substr(start, end - start)));
         }
         if (nul == std::u16string::npos) {
             break;
@@ -213,8 +207,7 @@ std::optional<RegistryKey> WineRegistryStore::createKey(RegistryRoot root, std::
     if (!loaded) {
         return std::nullopt;
     }
-    loaded->text.createKey(*components, now());
-    if (!saveFile(where, *loaded)) {
+    if (!loaded->text.createKey(*components, now()) || !saveFile(where, *loaded)) {
         return std::nullopt;
     }
     return remember({where, std::move(*components)});
@@ -227,7 +220,7 @@ bool WineRegistryStore::writeAllowed(const RegistryLocation& where) const {
 bool WineRegistryStore::queryValue(RegistryKey key, std::string_view name,
                                    std::span<std::uint8_t> buffer, std::size_t* delivered) {
     auto open = open_.find(key);
-    auto valueName = wine::utf8ToUtf16(name);
+    auto valueName = utf8ToUtf16(name);
     if (open == open_.end() || !valueName) {
         return false;
     }
@@ -258,7 +251,7 @@ bool WineRegistryStore::queryValue(RegistryKey key, std::string_view name,
 bool WineRegistryStore::setValue(RegistryKey key, std::string_view name, std::uint32_t type,
                                  std::span<const std::uint8_t> data) {
     auto open = open_.find(key);
-    auto valueName = wine::utf8ToUtf16(name);
+    auto valueName = utf8ToUtf16(name);
     if (open == open_.end() || !valueName || open->second.path.empty()) {
         return false;
     }
@@ -273,8 +266,9 @@ bool WineRegistryStore::setValue(RegistryKey key, std::string_view name, std::ui
     const std::string stored =
         isStringType(type) ? cp932ToStoredData(data)
                            : std::string(reinterpret_cast<const char*>(data.data()), data.size());
-    loaded->text.setValue(open->second.path, *valueName, type, stored, now());
-    return saveFile(where, *loaded);
+    // A value that would not read back as written is refused, the file untouched.
+    return loaded->text.setValue(open->second.path, *valueName, type, stored, now()) &&
+           saveFile(where, *loaded);
 }
 
 void WineRegistryStore::closeKey(RegistryKey key) {
