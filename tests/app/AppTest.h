@@ -2,15 +2,20 @@
 // Helpers for the window tests: prompts answered by the test, and a settings
 // file in a private folder.
 
+#include "app/TabStrip.h"
 #include "app/UserPrompts.h"
+#include "app/frmMain.h"
 #include "platform/files.h"
 #include "settings/ini.h"
+#include "tests/support/registry_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <QString>
+#include <QTabBar>
 #include <QtTest>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -71,6 +76,36 @@ public:
 private:
     TempDir dir_;
     std::string path_;
+};
+
+// The main window on one panel's tab, with its own settings file, its own
+// registry file (TOBREL_REGISTRY) and scripted prompts; closed at the end.
+struct MainWindowOnTab {
+    MainWindowOnTab(int tab, const std::string& registryName)
+        : tab_(tab), registryFile(files.file(registryName)) {}
+    ~MainWindowOnTab() {
+        if (window) {
+            window->close();
+        }
+    }
+
+    void open() {
+        window = std::make_unique<app::frmMain>();
+        window->load();
+        window->show();
+        window->mainTabs()->tabBar()->setCurrentIndex(tab_);
+    }
+
+private:
+    int tab_;
+
+public:
+    TempSettings ini;
+    TempDir files;
+    std::string registryFile;
+    ScopedEnv registry{"TOBREL_REGISTRY", registryFile};
+    ScriptedPrompts prompts;
+    std::unique_ptr<app::frmMain> window;
 };
 
 inline QString qs(const std::string& text) {

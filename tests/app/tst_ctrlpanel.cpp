@@ -67,25 +67,8 @@ class TestCtrlPanel : public QObject {
     Q_OBJECT
 
 private:
-    struct Fixture {
-        TempSettings ini;
-        TempDir files;
-        std::string registryFile = files.file("user.reg");
-        ScopedEnv registry{"TOBREL_REGISTRY", registryFile};
-        ScriptedPrompts prompts;
-        std::unique_ptr<app::frmMain> window;
-
-        void open() {
-            window = std::make_unique<app::frmMain>();
-            window->load();
-            window->show();
-            window->mainTabs()->tabBar()->setCurrentIndex(2);
-        }
-        ~Fixture() {
-            if (window) {
-                window->close();
-            }
-        }
+    struct Fixture : MainWindowOnTab {
+        Fixture() : MainWindowOnTab(2, "user.reg") {}
         template <typename T> T* find(const QString& name) const {
             return window->findChild<T*>(name);
         }

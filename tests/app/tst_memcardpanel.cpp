@@ -41,25 +41,8 @@ class TestMemCardPanel : public QObject {
     Q_OBJECT
 
 private:
-    struct Fixture {
-        TempSettings ini;
-        TempDir files;
-        std::string registryFile = files.file("registry/user.reg");
-        ScopedEnv registry{"TOBREL_REGISTRY", registryFile};
-        ScriptedPrompts prompts;
-        std::unique_ptr<app::frmMain> window;
-
-        void open() {
-            window = std::make_unique<app::frmMain>();
-            window->load();
-            window->show();
-            window->mainTabs()->tabBar()->setCurrentIndex(1);
-        }
-        ~Fixture() {
-            if (window) {
-                window->close();
-            }
-        }
+    struct Fixture : MainWindowOnTab {
+        Fixture() : MainWindowOnTab(1, "registry/user.reg") {}
         QLineEdit* box(const char* name, int i) const {
             return window->findChild<QLineEdit*>(QStringLiteral("%1_%2").arg(name).arg(i));
         }

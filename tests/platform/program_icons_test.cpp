@@ -27,7 +27,7 @@ IconPixels alphaImage(int size) {
 
 struct ReadCase {
     const char* name;
-    PeSpec spec;
+    PeLayout layout;
     int groupCount;
     int size;
     int bitCount;
@@ -78,7 +78,7 @@ TEST(ProgramIcons, ReadsTheBestImageOfTheFirstGroup) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto icons = readProgramIconsFromBytes(buildPe(c.spec).bytes);
+        const auto icons = readProgramIconsFromBytes(buildPe(c.layout).bytes);
         EXPECT_EQ(icons.groupCount, c.groupCount);
         ASSERT_TRUE(icons.firstIcon.has_value());
         EXPECT_EQ(icons.firstIcon->width, c.size);

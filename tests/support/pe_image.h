@@ -12,7 +12,7 @@
 
 namespace tobrel::testing {
 
-struct PeSpec {
+struct PeLayout {
     std::map<std::uint16_t, std::string> icons;     // RT_ICON data (DIB or PNG) by ID
     std::vector<std::vector<std::uint16_t>> groups; // icon IDs of groups 1, 2, ...
     bool pe32Plus = false;
@@ -114,11 +114,11 @@ inline std::string makePngHeader(int size) {
     return png + std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12);
 }
 
-inline PeFile buildPe(const PeSpec& spec) {
+inline PeFile buildPe(const PeLayout& layout) {
     constexpr std::size_t kPeAt = 64, kSectionAt = 0x200;
     constexpr std::uint32_t kSectionRva = 0x1000, kDir = 0x80000000u;
-    const std::size_t optionalSize = spec.pe32Plus ? 240 : 224;
-    const std::size_t directoriesAt = kPeAt + 24 + (spec.pe32Plus ? 112 : 96);
+    const std::size_t optionalSize = layout.pe32Plus ? 240 : 224;
+    const std::size_t directoriesAt = kPeAt + 24 + (layout.pe32Plus ? 112 : 96);
 
     // The icons, then the groups' GRPICONDIRs, sizes and depths taken from the images.
     struct Resource {
@@ -127,17 +127,17 @@ inline PeFile buildPe(const PeSpec& spec) {
         std::string data;
     };
     std::vector<Resource> resources;
-    for (const auto& [id, data] : spec.icons) {
+    for (const auto& [id, data] : layout.icons) {
         resources.push_back({false, id, data});
     }
-    for (std::size_t g = 0; g < spec.groups.size(); ++g) {
-        std::string dir(6 + 14 * spec.groups[g].size(), '\0');
+    for (std::size_t g = 0; g < layout.groups.size(); ++g) {
+        std::string dir(6 + 14 * layout.groups[g].size(), '\0');
         putLe(dir, 2, 1, 2);
-        putLe(dir, 4, spec.groups[g].size(), 2);
-        for (std::size_t i = 0; i < spec.groups[g].size(); ++i) {
-            const std::uint16_t id = spec.groups[g][i];
+        putLe(dir, 4, layout.groups[g].size(), 2);
+        for (std::size_t i = 0; i < layout.groups[g].size(); ++i) {
+            const std::uint16_t id = layout.groups[g][i];
             const std::string& icon =
-                spec.icons.count(id) ? spec.icons.at(id) : std::string(40, '\0');
+                layout.icons.count(id) ? layout.icons.at(id) : std::string(40, '\0');
             const bool png = icon[0] == '\x89';
             const std::uint32_t side =
                 png ? getLe(icon, 19, 1) | getLe(icon, 18, 1) << 8 : getLe(icon, 4, 4);
@@ -151,11 +151,12 @@ inline PeFile buildPe(const PeSpec& spec) {
 
     // Root, the two type directories, then a language directory and a data
     // entry per resource, then the data.
-    const std::size_t types = (spec.icons.empty() ? 0 : 1) + (spec.groups.empty() ? 0 : 1);
+    const std::size_t types = (layout.icons.empty() ? 0 : 1) + (layout.groups.empty() ? 0 : 1);
     const std::size_t iconDir = 16 + 8 * types;
-    const std::size_t groupDir = iconDir + (spec.icons.empty() ? 0 : 16 + 8 * spec.icons.size());
+    const std::size_t groupDir =
+        iconDir + (layout.icons.empty() ? 0 : 16 + 8 * layout.icons.size());
     const std::size_t languagesAt =
-        groupDir + (spec.groups.empty() ? 0 : 16 + 8 * spec.groups.size());
+        groupDir + (layout.groups.empty() ? 0 : 16 + 8 * layout.groups.size());
     const std::size_t entriesAt = languagesAt + 24 * resources.size();
     std::size_t end = entriesAt + 16 * resources.size();
     std::vector<std::size_t> dataAt;
@@ -171,10 +172,10 @@ inline PeFile buildPe(const PeSpec& spec) {
     b.replace(0, 2, "MZ");
     putLe(b, 0x3C, kPeAt, 4);
     b.replace(kPeAt, 4, std::string("PE\0\0", 4));
-    putLe(b, kPeAt + 4, spec.pe32Plus ? 0x8664 : 0x14c, 2);
+    putLe(b, kPeAt + 4, layout.pe32Plus ? 0x8664 : 0x14c, 2);
     putLe(b, kPeAt + 6, 1, 2);
     putLe(b, kPeAt + 20, optionalSize, 2);
-    putLe(b, kPeAt + 24, spec.pe32Plus ? 0x20b : 0x10b, 2);
+    putLe(b, kPeAt + 24, layout.pe32Plus ? 0x20b : 0x10b, 2);
     putLe(b, directoriesAt - 4, 16, 4);
     putLe(b, directoriesAt + 16, kSectionRva, 4);
     putLe(b, directoriesAt + 20, end, 4);
@@ -191,10 +192,10 @@ inline PeFile buildPe(const PeSpec& spec) {
         putLe(b, at, name, 4);
         putLe(b, at + 4, target, 4);
     };
-    if (!spec.icons.empty()) {
+    if (!layout.icons.empty()) {
         entry(0, 3, kDir | static_cast<std::uint32_t>(iconDir));
     }
-    if (!spec.groups.empty()) {
+    if (!layout.groups.empty()) {
         entry(0, 14, kDir | static_cast<std::uint32_t>(groupDir));
     }
     for (std::size_t r = 0; r < resources.size(); ++r) {
