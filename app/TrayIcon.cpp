@@ -2,13 +2,35 @@
 
 #include <QSystemTrayIcon>
 
+#include <memory>
+
 namespace tobrel::app {
 namespace {
 
 class SystemTrayIcon final : public TrayIcon {
 public:
-    SystemTrayIcon() {
-        connect(&icon_, &QSystemTrayIcon::activated, this,
+    bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    void add(const QIcon& picture, const QString& tip) override {
+        if (!icon_) {
+            createIcon();
+        }
+        icon_->setIcon(picture);
+        icon_->setToolTip(tip);
+        icon_->show();
+    }
+    void remove() override {
+        if (icon_) {
+            icon_->hide();
+        }
+    }
+    bool present() const override { return icon_ && icon_->isVisible(); }
+
+private:
+    // Made when the window first goes into the tray: most runs never do, and
+    // the platform's tray service costs start-up time.
+    void createIcon() {
+        icon_ = std::make_unique<QSystemTrayIcon>();
+        connect(icon_.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     switch (reason) {
                     case QSystemTrayIcon::Context:
@@ -24,17 +46,7 @@ public:
                 });
     }
 
-    bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
-    void add(const QIcon& picture, const QString& tip) override {
-        icon_.setIcon(picture);
-        icon_.setToolTip(tip);
-        icon_.show();
-    }
-    void remove() override { icon_.hide(); }
-    bool present() const override { return icon_.isVisible(); }
-
-private:
-    QSystemTrayIcon icon_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
 };
 
 TrayIcon::Factory& installedFactory() {
