@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tobrel needs, only those that are missing.
+# With package names as arguments, installs those instead (for other scripts).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ $# -gt 0 ] || packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic

@@ -8,23 +8,7 @@ cd "$(dirname "$0")/.."
 
 # Tools of packaging only: dpkg-shlibdeps (dpkg-dev, which asks `file` what
 # is a program), lintian and the two validators.
-tools=(dpkg-dev file lintian desktop-file-utils appstream)
-missing=()
-for p in "${tools[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -ne 0 ]; then
-    echo "Installing missing packaging tools: ${missing[*]}"
-    sudo_cmd=()
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo_cmd=(sudo)
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+./scripts/install-deps.sh dpkg-dev file lintian desktop-file-utils appstream
 
 # Debian's hardening flags, all of them (bind-now included).
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
