@@ -71,9 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         fuzz::require(!cards::findingLine(finding).empty(), "every finding has a text");
     }
     const bool sizeFinding =
-        std::any_of(saves.findings.begin(), saves.findings.end(), [](const auto& f) {
-            return f.kind == cards::FindingKind::FileSize;
-        });
+        std::any_of(saves.findings.begin(), saves.findings.end(),
+                    [](const auto& f) { return f.kind == cards::FindingKind::FileSize; });
     fuzz::require(sizeFinding == (card.size() != fullSize), "the size is reported when wrong");
 
     if (card.size() < fullSize) {

@@ -33,8 +33,8 @@ std::string expectedOutput(std::string_view text) {
         text.remove_prefix(next);
         bool keep = false;
         if (!line.empty() && line.front() == '#') {
-            inside = contains(line, "#SLPS-") || contains(line, "#SCPS-") ||
-                     contains(line, "#SLPM-");
+            inside =
+                contains(line, "#SLPS-") || contains(line, "#SCPS-") || contains(line, "#SLPM-");
             keep = inside;
         } else {
             keep = inside || (!line.empty() && line.front() == ';') || contains(line, ".end");

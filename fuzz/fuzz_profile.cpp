@@ -67,8 +67,7 @@ void requireOldLinesKept(std::string_view before, std::string_view after) {
     std::size_t j = 0;
     for (std::size_t i = 0; i < oldLines.size(); ++i, ++j) {
         while (j < newLines.size() && newLines[j] != oldLines[i] &&
-               !endedLater(newLines[j], oldLines[i]) &&
-               newLines.size() - j > oldLines.size() - i) {
+               !endedLater(newLines[j], oldLines[i]) && newLines.size() - j > oldLines.size() - i) {
             ++j; // an added line
         }
         fuzz::require(j < newLines.size(), "old lines stay in order");

@@ -12,7 +12,8 @@ using namespace tobrel;
 namespace {
 
 std::array<std::uint8_t, 4> paletteColour(const unsigned char* palette, int index) {
-    const auto value = static_cast<std::uint16_t>(palette[index * 2] | (palette[index * 2 + 1] << 8));
+    const auto value =
+        static_cast<std::uint16_t>(palette[index * 2] | (palette[index * 2 + 1] << 8));
     auto spread = [](unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); };
     return {spread(value & 31u), spread((value >> 5) & 31u), spread((value >> 10) & 31u),
             static_cast<std::uint8_t>(value == 0 ? 0 : 255)};

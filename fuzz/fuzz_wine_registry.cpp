@@ -52,9 +52,13 @@ void requireOneSectionChanged(std::string_view before, std::string_view after) {
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     constexpr std::uint64_t kFileTime = 133000000000000000ULL;
-    constexpr std::array<std::uint32_t, 7> kTypes = {
-        platform::kRegSz, platform::kRegExpandSz, platform::kRegBinary, platform::kRegDword,
-        platform::kRegMultiSz, platform::kRegNone, 0x1234};
+    constexpr std::array<std::uint32_t, 7> kTypes = {platform::kRegSz,
+                                                     platform::kRegExpandSz,
+                                                     platform::kRegBinary,
+                                                     platform::kRegDword,
+                                                     platform::kRegMultiSz,
+                                                     platform::kRegNone,
+                                                     0x1234};
     fuzz::Input input(data, size);
     const unsigned char flags = input.byte();
     const auto path = platform::wine::splitKeyPath(input.piece(24));
