@@ -92,6 +92,23 @@ TEST(ConvertCardFile, AllThousandNumbersTakenWritesNothing) {
     EXPECT_EQ(readBytes(dir.file("FULL_999.MCD")), "taken");
 }
 
+TEST(ConvertCardFile, LastNumberedNameIsUsedWhenOnlyItIsFree) {
+    TempDir dir;
+    const auto source = dir.file("LAST.MCR");
+    writeBytes(source, makeCardBody());
+    writeBytes(dir.file("LAST.MCD"), "taken");
+    for (int n = 0; n < 999; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "last_%03d.mcd", n); // taken in any letter case
+        writeBytes(dir.file(name), "taken");
+    }
+    auto result = convert(source, 5);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.outputPath, dir.file("LAST_999.MCD"));
+    EXPECT_EQ(readBytes(result.outputPath), makeCardBody());
+    EXPECT_EQ(readBytes(dir.file("last_998.mcd")), "taken");
+}
+
 TEST(ConvertCardFile, RoundTripsAreByteIdentical) {
     TempDir dir;
     const std::string body = makeCardBody();
