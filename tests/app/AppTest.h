@@ -7,7 +7,9 @@
 #include "settings/ini.h"
 #include "tests/support/temp_dir.h"
 
+#include "tests/app/TestMain.h"
 #include <QString>
+
 #include <QtTest>
 #include <deque>
 #include <functional>

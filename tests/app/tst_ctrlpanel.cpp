@@ -299,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCtrlPanel)
+TOBREL_TEST_MAIN(TestCtrlPanel)
 #include "tst_ctrlpanel.moc"

@@ -146,5 +146,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProgramStarter)
+TOBREL_TEST_MAIN(TestProgramStarter)
 #include "tst_programstarter.moc"
