@@ -33,7 +33,11 @@ fi
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" \
     "${launcher[@]}" -DTOBREL_FUZZ=ON -DTOBREL_BUILD_GUI=OFF -DTOBREL_BUILD_BENCH=OFF \
     -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/fuzz -j "$parallel" --target "${targets[@]}" >/dev/null
+mkdir -p "$out"
+if ! cmake --build build/fuzz -j "$parallel" --target "${targets[@]}" >"$out/build.log" 2>&1; then
+    cat "$out/build.log"
+    exit 1
+fi
 
 # The largest input each target takes: a whole card with the VGS header for
 # the card reader, small files for the rest.
