@@ -10,6 +10,7 @@ packages=("$@")
     fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libxcb1-dev
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()

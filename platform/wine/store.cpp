@@ -46,13 +46,45 @@ std::optional<LoadedFile> loadFile(const RegistryLocation& location) {
     return LoadedFile{true, wine::RegistryText(std::move(*content))};
 }
 
-bool saveFile(const RegistryLocation& location, const LoadedFile& loaded) {
-    if (!loaded.exists && location.kind == RegistryStoreKind::OwnFile) {
-        std::error_code error;
-        fs::create_directories(toFsPath(location.file).parent_path(), error);
+// How often an edit is made again on a file another writer replaced meanwhile.
+constexpr int kEditAttempts = 3;
+
+// Makes edit on the file as read now and replaces the file with the result,
+// unless another writer (Wine saving, the user's editor) changed it after it
+// was read: the edit is then made again on their content, so their change is
+// never undone; when the file keeps changing, nothing is written. The file is
+// compared once more just before the rename, which leaves only that instant
+// open, since Wine takes no lock a second writer could honour.
+template <typename Edit> bool editFile(const RegistryLocation& location, const Edit& edit) {
+    for (int attempt = 0; attempt < kEditAttempts; ++attempt) {
+        auto loaded = loadFile(location);
+        if (!loaded) {
+            return false;
+        }
+        const std::string before = loaded->text.content();
+        if (!edit(loaded->text)) {
+            return false;
+        }
+        if (!loaded->exists && location.kind == RegistryStoreKind::OwnFile) {
+            std::error_code error;
+            fs::create_directories(toFsPath(location.file).parent_path(), error);
+        }
+        // A symbolic link keeps pointing at the file it names, which gets the edit.
+        AtomicOutputFile output;
+        const std::string content = loaded->text.content();
+        if (output.open(location.file) != AtomicOutputFile::OpenResult::Opened ||
+            !output.write(content.data(), content.size())) {
+            return false;
+        }
+        int error = 0;
+        const auto now = readWholeFile(location.file, &error);
+        const bool unchanged = loaded->exists ? now && *now == before : !now && error == ENOENT;
+        if (unchanged) {
+            return output.commit();
+        }
+        output.discard();
     }
-    // A symbolic link keeps pointing at the file it names, which gets the edit.
-    return replaceFileAtomically(location.file, loaded.text.content());
+    return false;
 }
 
 // A file Wine would ignore holds no keys for the emulators either.
@@ -203,11 +235,8 @@ std::optional<RegistryKey> WineRegistryStore::createKey(RegistryRoot root, std::
     if (components->empty() || !writeAllowed(where)) {
         return std::nullopt;
     }
-    auto loaded = loadFile(where);
-    if (!loaded) {
-        return std::nullopt;
-    }
-    if (!loaded->text.createKey(*components, now()) || !saveFile(where, *loaded)) {
+    if (!editFile(where,
+                  [&](wine::RegistryText& text) { return text.createKey(*components, now()); })) {
         return std::nullopt;
     }
     return remember({where, std::move(*components)});
@@ -259,16 +288,13 @@ bool WineRegistryStore::setValue(RegistryKey key, std::string_view name, std::ui
     if (!writeAllowed(where)) {
         return false;
     }
-    auto loaded = loadFile(where);
-    if (!loaded) {
-        return false;
-    }
     const std::string stored =
         isStringType(type) ? cp932ToStoredData(data)
                            : std::string(reinterpret_cast<const char*>(data.data()), data.size());
     // A value that would not read back as written is refused, the file untouched.
-    return loaded->text.setValue(open->second.path, *valueName, type, stored, now()) &&
-           saveFile(where, *loaded);
+    return editFile(where, [&](wine::RegistryText& text) {
+        return text.setValue(open->second.path, *valueName, type, stored, now());
+    });
 }
 
 void WineRegistryStore::closeKey(RegistryKey key) {

@@ -7,6 +7,7 @@
 #include "app/frmMain.h"
 #include "platform/files.h"
 #include "settings/ini.h"
+#include "tests/app/TestMain.h"
 #include "tests/support/registry_env.h"
 #include "tests/support/temp_dir.h"
 

@@ -216,5 +216,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCodeListPanel)
+TOBREL_TEST_MAIN(TestCodeListPanel)
 #include "tst_codelistpanel.moc"

@@ -555,5 +555,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConvertPanel)
+TOBREL_TEST_MAIN(TestConvertPanel)
 #include "tst_convertpanel.moc"

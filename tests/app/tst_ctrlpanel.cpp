@@ -282,5 +282,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCtrlPanel)
+TOBREL_TEST_MAIN(TestCtrlPanel)
 #include "tst_ctrlpanel.moc"

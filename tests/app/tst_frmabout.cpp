@@ -158,5 +158,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmAbout)
+TOBREL_TEST_MAIN(TestFrmAbout)
 #include "tst_frmabout.moc"

@@ -401,5 +401,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestFrmMain)
+TOBREL_TEST_MAIN(TestFrmMain)
 #include "tst_frmmain.moc"

@@ -1,6 +1,7 @@
 // The splash window: its measures, its caption, and what closes it.
 
 #include "app/frmSplash.h"
+#include "tests/app/TestMain.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -50,5 +51,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmSplash)
+TOBREL_TEST_MAIN(TestFrmSplash)
 #include "tst_frmsplash.moc"

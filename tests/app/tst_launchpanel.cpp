@@ -262,5 +262,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLaunchPanel)
+TOBREL_TEST_MAIN(TestLaunchPanel)
 #include "tst_launchpanel.moc"

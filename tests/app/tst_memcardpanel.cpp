@@ -297,5 +297,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMemCardPanel)
+TOBREL_TEST_MAIN(TestMemCardPanel)
 #include "tst_memcardpanel.moc"

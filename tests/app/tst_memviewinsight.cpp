@@ -110,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMemViewInsight)
+TOBREL_TEST_MAIN(TestMemViewInsight)
 #include "tst_memviewinsight.moc"

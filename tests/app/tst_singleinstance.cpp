@@ -86,5 +86,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSingleInstance)
+TOBREL_TEST_MAIN(TestSingleInstance)
 #include "tst_singleinstance.moc"

@@ -263,5 +263,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTray)
+TOBREL_TEST_MAIN(TestTray)
 #include "tst_tray.moc"

@@ -86,5 +86,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestXvfbWindow)
+TOBREL_TEST_MAIN(TestXvfbWindow)
 #include "tst_xvfbwindow.moc"

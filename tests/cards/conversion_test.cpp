@@ -3,6 +3,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tobrel::cards {
 namespace {
@@ -90,6 +91,23 @@ TEST(ConvertCardFile, AllThousandNumbersTakenWritesNothing) {
     EXPECT_FALSE(result.error.empty());
     EXPECT_EQ(listFolder(dir.path()).size(), 1002u);
     EXPECT_EQ(readBytes(dir.file("FULL_999.MCD")), "taken");
+}
+
+TEST(ConvertCardFile, LastNumberedNameIsUsedWhenOnlyItIsFree) {
+    TempDir dir;
+    const auto source = dir.file("LAST.MCR");
+    writeBytes(source, makeCardBody());
+    writeBytes(dir.file("LAST.MCD"), "taken");
+    for (int n = 0; n < 999; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "last_%03d.mcd", n); // taken in any letter case
+        writeBytes(dir.file(name), "taken");
+    }
+    auto result = convert(source, 5);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.outputPath, dir.file("LAST_999.MCD"));
+    EXPECT_EQ(readBytes(result.outputPath), makeCardBody());
+    EXPECT_EQ(readBytes(dir.file("last_998.mcd")), "taken");
 }
 
 TEST(ConvertCardFile, RoundTripsAreByteIdentical) {
@@ -181,6 +199,33 @@ TEST(ConvertCardFile, UnreadableSourceCreatesNoOutput) {
     std::filesystem::create_directory(dir.path() / "DIR.MEM");
     EXPECT_FALSE(convert(dir.file("DIR.MEM"), 0).ok);
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"DIR.MEM"});
+}
+
+// A listed card replaced before the conversion reaches it by something that
+// is no card file: a named pipe must not hang the job, a device must not be
+// read without end, and nothing is written for any of them.
+TEST(ConvertCardFile, SourceReplacedByNoRegularFileWritesNothing) {
+    const struct {
+        const char* name;
+        void (*replace)(const std::string& path);
+    } cases[] = {
+        {"named pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"device", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); }},
+        {"dangling link",
+         [](const std::string& p) { std::filesystem::create_symlink("gone.mem", p); }},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        TempDir dir;
+        const std::string source = dir.file("CARD.MEM");
+        writeBytes(source, makeVgsImage(makeCardBody()));
+        std::filesystem::remove(source);
+        item.replace(source);
+        const auto result = convert(source, 0);
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.error.empty());
+        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"CARD.MEM"});
+    }
 }
 
 TEST(ConvertCardFile, NameWithoutRoomForAnExtensionIsRefused) {

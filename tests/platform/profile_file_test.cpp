@@ -51,6 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReadCase{"PlainValue", "[FORM]\r\nPOSTOP=600\r\n", "FORM", "POSTOP", "600"},
         ReadCase{"SectionAndKeyIgnoreCase", "[form]\r\nPosTop=1\r\n", "FORM", "postop", "1"},
+        // Both ends of the folded letters, and their neighbours, which stay apart.
+        ReadCase{"FoldingReachesAAndZ", "[az]\r\nzA=1\r\n", "AZ", "Za", "1"},
+        ReadCase{"AtSignIsNoUpperCaseBacktick", "[S]\r\n@=1\r\n", "S", "`", kMissing},
+        ReadCase{"OpeningBracketIsNoUpperCaseBrace", "[S]\r\nk[=1\r\n", "S", "k{", kMissing},
+        ReadCase{"SectionBracketIsNoUpperCaseBrace", "[s[]\r\nK=1\r\n", "S{", "K", kMissing},
         ReadCase{"BlanksInsideBracketsTrimmed", "[ Spaced Section ]\r\nk=v\r\n", "Spaced Section",
                  "k", "v"},
         ReadCase{"BlanksAndTabsAroundKeyAndValue", "[S]\r\n \tKEY \t=\t value  x \t \r\n", "S",
@@ -161,6 +166,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "[A]\r\nx=1\r\ny=2\r\n"},
         WriteCase{"NewSectionAfterLastLineWithoutNewline", "[A]\r\nx=1", "B", "k", "v",
                   "[A]\r\nx=1\r\n[B]\r\nk=v\r\n"},
+        // A blank first line decides too.
+        WriteCase{"BlankFirstLineDecidesLineFeed", "\n[A]\r\nx=1\r\n", "A", "y", "2",
+                  "\n[A]\r\nx=1\r\ny=2\n"},
+        WriteCase{"BlankFirstLineDecidesCrLf", "\r\n[A]\nx=1", "B", "k", "v",
+                  "\r\n[A]\nx=1\r\n[B]\r\nk=v\r\n"},
         WriteCase{"LineFeedFileGetsLineFeedLines", "[A]\nx=1\n", "A", "y", "2", "[A]\nx=1\ny=2\n"},
         WriteCase{"LineFeedFileGetsLineFeedSection", "[A]\nx=1", "B", "k", "v",
                   "[A]\nx=1\n[B]\nk=v\n"},

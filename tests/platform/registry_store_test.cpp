@@ -287,6 +287,48 @@ TEST(WineRegistryStore, EveryOperationSeesTheFileAsItIsNow) {
     EXPECT_NE(after.find("\"Bin\"=hex:09\n"), std::string::npos);
 }
 
+// Another writer (Wine saving, an editor) replaces the file after the store
+// read it and before it writes: the edit is made again on their content, and
+// a file that keeps changing is left as the other writer last wrote it.
+TEST(WineRegistryStore, FileReplacedBetweenReadAndWriteKeepsTheOtherWritersChange) {
+    const struct {
+        int replacements; // how many of the store's reads are followed by another write
+        bool stored;
+    } cases[] = {{1, true}, {2, true}, {3, false}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.replacements);
+        TempDir dir;
+        const std::string file = dir.file("user.reg");
+        writeBytes(file, std::string(kWineFile));
+        int replaced = 0;
+        std::string last;
+        WineStoreOptions options;
+        // The clock is read after the file, right before the edit is written.
+        options.clock = [&] {
+            if (replaced < item.replacements) {
+                ++replaced;
+                last = readBytes(file) + "\n[Software\\\\Other" + std::to_string(replaced) +
+                       "] 1\n\"o\"=dword:00000001\n";
+                writeBytes(file, last);
+            }
+            return std::uint64_t{133000000000000000};
+        };
+        WineRegistryStore store(ownFile(file), options);
+        auto key = store.openKey(RegistryRoot::CurrentUser, "Software\\Tobrel");
+        ASSERT_TRUE(key);
+        EXPECT_EQ(store.setValue(*key, "Bin", kRegBinary, asBytes("\x09")), item.stored);
+        store.closeKey(*key);
+        const std::string after = readBytes(file);
+        if (item.stored) {
+            EXPECT_TRUE(after.ends_with(last.substr(kWineFile.size())));
+            EXPECT_NE(after.find("\"Bin\"=hex:09\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(after, last);
+        }
+        EXPECT_EQ(testing::listFolder(dir.path()), std::vector<std::string>{"user.reg"});
+    }
+}
+
 class WinePathMapping : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -49,6 +49,18 @@ TEST(WineEscaping, WritesAsWineDoes) {
         {u"é1", "\\x00e91"}, // padded: a hex digit follows
         {u"éz", "\\xe9z"},   // unpadded otherwise
         {u"éF", "\\x00e9F"}, // upper-case hex digits count too
+        // Both ends of each digit range pad; their neighbours do not.
+        {u"é0", "\\x00e90"},
+        {u"é9", "\\x00e99"},
+        {u"éa", "\\x00e9a"},
+        {u"éf", "\\x00e9f"},
+        {u"éA", "\\x00e9A"},
+        {u"ég", "\\xe9g"},
+        {u"éG", "\\xe9G"},
+        {u"é/", "\\xe9/"},
+        {u"é:", "\\xe9:"},
+        {u"é@", "\\xe9@"},
+        {u"é`", "\\xe9`"},
         {u"カード", "\\x30ab\\x30fc\\x30c9"},
         {u"ｶ", "\\xff76"},
         {u"tab\tx", "tab\\tx"},
@@ -75,6 +87,27 @@ TEST(WineEscaping, WritesAsWineDoes) {
     EXPECT_EQ(escapeText(u"a[b]c", "[]"), "a\\[b\\]c");
 }
 
+// Case folding of key and value names at both ends of every folded range
+// and just outside them.
+TEST(WineNames, FoldRangesEndWhereTheAlphabetsDo) {
+    const struct {
+        char16_t unit;
+        char16_t lower;
+    } cases[] = {
+        {u'A', u'a'},     {u'Z', u'z'},     {u'@', u'@'},     {u'[', u'['},     {u'a', u'a'},
+        {u'z', u'z'},     {0xC0, 0xE0},     {0xDE, 0xFE},     {0xD7, 0xD7},     {0xBF, 0xBF},
+        {0xDF, 0xDF},     {0x391, 0x3B1},   {0x3AB, 0x3CB},   {0x3A2, 0x3A2},   {0x390, 0x390},
+        {0x400, 0x450},   {0x40F, 0x45F},   {0x410, 0x430},   {0x42F, 0x44F},   {0x430, 0x430},
+        {0xFF21, 0xFF41}, {0xFF3A, 0xFF5A}, {0xFF20, 0xFF20}, {0xFF3B, 0xFF3B},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(static_cast<int>(lowerCaseUnit(c.unit)), static_cast<int>(c.lower))
+            << std::hex << static_cast<int>(c.unit);
+    }
+    EXPECT_TRUE(namesEqual(u"Zz\xff3a", u"zZ\xff5a"));
+    EXPECT_FALSE(namesEqual(u"[", u"{"));
+}
+
 TEST(WineEscaping, ReadsWhatWineAccepts) {
     const struct {
         std::string input;
@@ -87,6 +120,13 @@ TEST(WineEscaping, ReadsWhatWineAccepts) {
         {"\\q\\[\"", u"q["},                       // unknown escapes taken literally
         {"\\101\\0\"", std::u16string(u"A\0", 2)}, // octal, up to three digits
         {"\\x\"", u"x"},                           // \x without digits
+        // Hex digits at both ends of their ranges, and the bytes next to them.
+        {"\\xaf\"", u"\x00af"},
+        {"\\xFA0G\"", u"\xfa0G"},
+        {"\\x9g\"", u"\x0009g"},
+        {"\\xf/\"", u"\x000f/"},
+        {"\\x0:\"", std::u16string(u"\0:", 2)},
+        {"\\x`@\"", u"x`@"},
     };
     for (const auto& c : cases) {
         auto read = unescapeText(c.input, 0, '"');

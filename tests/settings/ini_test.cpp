@@ -147,6 +147,54 @@ TEST_F(IniFile, ReadOnlyFolderKeepsTheOldSettings) {
     EXPECT_EQ(readIni("FORM", "WAKU"), "1");
 }
 
+// A settings file that is no readable file: reads give nothing, writes fail
+// without touching anything, except a link to a missing file in an existing
+// folder, which is written where it points.
+TEST_F(IniFile, OddSettingsFilesReadEmptyAndKeepWhatIsThere) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        void (*make)(const TempDir&, const fs::path&);
+        bool written;
+    } cases[] = {
+        {"folder", [](const TempDir&, const fs::path& at) { fs::create_directory(at); }, false},
+        {"link into a missing folder",
+         [](const TempDir&, const fs::path& at) { fs::create_symlink("gone/TOBREL.INI", at); },
+         false},
+        {"link to a missing file",
+         [](const TempDir& d, const fs::path& at) {
+             fs::create_directory(d.path() / "real");
+             fs::create_symlink("real/TOBREL.INI", at);
+         },
+         true},
+        {"link to itself", [](const TempDir&, const fs::path& at) { fs::create_symlink(at, at); },
+         false},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        TempDir own;
+        const fs::path at = own.path() / "TOBREL.INI";
+        item.make(own, at);
+        setIniPath(at.string());
+        EXPECT_EQ(readIni("FORM", "WAKU"), "");
+        EXPECT_EQ(writeIni("FORM", "WAKU", "1"), item.written);
+        IniWriteBatch batch;
+        batch.write("FORM", "POSTOP", "2");
+        EXPECT_EQ(batch.commit(), item.written);
+        EXPECT_EQ(fs::is_symlink(fs::symlink_status(at)),
+                  !fs::is_directory(fs::symlink_status(at)));
+        if (item.written) {
+            EXPECT_EQ(readBytes(own.file("real/TOBREL.INI")), "[FORM]\r\nWAKU=1\r\nPOSTOP=2\r\n");
+        } else {
+            EXPECT_EQ(readIni("FORM", "WAKU"), "");
+            EXPECT_EQ(listFolder(own.path()), std::vector<std::string>{"TOBREL.INI"});
+        }
+        if (fs::is_directory(fs::symlink_status(at))) {
+            EXPECT_TRUE(fs::is_empty(at));
+        }
+    }
+}
+
 // The unload step's writes of one run with a conversion direction selected.
 std::vector<std::pair<std::string_view, std::string>> unloadWrites() {
     std::vector<std::pair<std::string_view, std::string>> writes = {
