@@ -275,9 +275,4 @@ void WineRegistryStore::closeKey(RegistryKey key) {
     open_.erase(key);
 }
 
-RegistryBackend& systemRegistry() {
-    static WineRegistryStore store;
-    return store;
-}
-
 } // namespace tobrel::platform
