@@ -37,6 +37,14 @@ std::string decodeCp932System(std::string_view bytes) {
             ++pos;
             continue;
         }
+        if (!isLeadByte(lead) && (lead < 0xA1 || lead > 0xDF)) {
+            // 0x80, 0xA0 and 0xFD-0xFF are no characters of code page 932;
+            // Windows maps them to private stand-ins that no other system
+            // knows, so they decode as invalid here as everywhere else.
+            out += kReplacement;
+            ++pos;
+            continue;
+        }
         const std::size_t length = isLeadByte(lead) ? 2 : 1;
         if (pos + length > bytes.size()) {
             out += kReplacement;
