@@ -9,6 +9,11 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libxcb1-dev
 )
+# The Windows build and its tests under Wine; scripts/test.sh sets
+# TOBREL_WINDOWS=1 to add them.
+if [ "${TOBREL_WINDOWS:-}" = "1" ]; then
+    packages+=(g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 wine)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -20,6 +20,21 @@ cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan -L core --output-on-failure -j "$jobs" | tail -n 3
 
+# The Windows build of the core and tobrel-cli, its tests under Wine.
+# TOBREL_WINDOWS=0 skips it; otherwise missing MinGW-w64 or Wine are installed.
+run_windows=${TOBREL_WINDOWS:-1}
+if [ "$run_windows" = "1" ]; then
+    echo "== Windows build, tests under Wine =="
+    if TOBREL_WINDOWS=1 ./scripts/install-deps.sh &&
+        command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wineserver >/dev/null; then
+        ./scripts/test-windows.sh "$werror" "$jobs"
+    else
+        echo "Windows build skipped: MinGW-w64 or Wine could not be installed"
+    fi
+else
+    echo "== Windows build skipped (TOBREL_WINDOWS=$run_windows) =="
+fi
+
 echo "== Full build =="
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOBREL_WERROR="$werror" >/dev/null
 cmake --build build/release -j "$jobs"
