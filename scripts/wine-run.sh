@@ -20,8 +20,13 @@ if [ ! -f "$prefix/.prepared" ]; then
     run_wine wineboot -i >/dev/null 2>&1 9>&-
     touch "$prefix/.prepared"
 fi
-# Idempotent: a second persistent server for the same prefix just exits.
-"$server" -p >/dev/null 2>&1 9>&- || true
+# A second persistent server for the same prefix just exits (status 2). A new
+# one gets Wine's session processes started here, detached from our output:
+# started by a test, they would hold its output open for as long as the
+# server lives and the test would never end.
+if "$server" -p >/dev/null 2>&1 9>&-; then
+    run_wine wineboot </dev/null >/dev/null 2>&1 9>&- || true
+fi
 flock -u 9
 exec 9>&-
 case " $* " in

@@ -123,7 +123,7 @@ std::vector<Case> generated(int count) {
 
 std::vector<Case> corpus() {
     auto cases = handWritten();
-    auto more = generated(150);
+    auto more = generated(100);
     cases.insert(cases.end(), more.begin(), more.end());
     return cases;
 }
