@@ -9,9 +9,17 @@ cd "$(dirname "$0")/.."
 werror=${1:-OFF}
 jobs=${2:-2}
 build=build/windows
+# A Linux tobrel-cli for the registry round trip, when one is built.
+linux_cli=
+for candidate in build/asan/cli/tobrel-cli build/release/cli/tobrel-cli; do
+    if [ -x "$candidate" ]; then
+        linux_cli=$PWD/$candidate
+        break
+    fi
+done
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOBREL_BUILD_GUI=OFF -DTOBREL_BUILD_BENCH=OFF \
-    -DTOBREL_WERROR="$werror" >/dev/null
+    -DTOBREL_WERROR="$werror" -DTOBREL_LINUX_CLI="$linux_cli" >/dev/null
 cmake --build "$build" -j "$jobs"
 prefix=$PWD/$build/wineprefix
 stop_server() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }

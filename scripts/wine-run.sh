@@ -8,14 +8,27 @@ set -euo pipefail
 prefix=$1
 shift
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine takes its code page from LC_ALL even when the locale is not installed
-# (set for Wine alone: this shell would warn about the unknown locale).
-run_wine() { env LC_ALL=ja_JP.SJIS "$wine" "$@"; }
+# Wine takes its code page from the locale: ja_JP.UTF-8 gives code page 932
+# and passes UTF-8 arguments through. The locale is made beside the prefix
+# when the system has none (localedef); without localedef, LC_ALL=ja_JP.SJIS
+# still gives code page 932, but arguments are then ASCII only.
+locales=$(dirname "$prefix")/locale
+run_wine() {
+    if [ -d "$locales/ja_JP.UTF-8" ]; then
+        env LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 "$wine" "$@"
+    else
+        env LC_ALL=ja_JP.SJIS "$wine" "$@"
+    fi
+}
 wine=$(command -v wine64 || command -v wine)
 server=$(command -v wineserver)
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
+if [ ! -d "$locales/ja_JP.UTF-8" ] && command -v localedef >/dev/null; then
+    mkdir -p "$locales"
+    localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || rm -rf "$locales/ja_JP.UTF-8"
+fi
 if [ ! -f "$prefix/.prepared" ]; then
     run_wine wineboot -i >/dev/null 2>&1 9>&-
     touch "$prefix/.prepared"
@@ -33,7 +46,7 @@ case " $* " in
 *" --gtest_list_tests "*)
     # The console writes CR LF, which CMake's test discovery does not take.
     set -o pipefail
-    env LC_ALL=ja_JP.SJIS "$wine" "$@" | sed 's/\r$//'
+    run_wine "$@" | sed 's/\r$//'
     ;;
-*) exec env LC_ALL=ja_JP.SJIS "$wine" "$@" ;;
+*) run_wine "$@" ;;
 esac
