@@ -58,11 +58,12 @@ public:
             size > data.size()) {
             return false;
         }
-        // A string comes with the terminator Windows adds after one that
-        // lacks it (only when there is room, and not counted).
+        std::copy(data.begin(), data.begin() + size, buffer.begin());
+        // A string that lacks a terminator gets one when there is room (not counted).
         const bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-        const std::size_t copied = std::min<std::size_t>(data.size(), size + (text ? 1u : 0u));
-        std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied), buffer.begin());
+        if (text && size < buffer.size() && (size == 0 || data[size - 1] != 0)) {
+            buffer[size] = 0;
+        }
         if (delivered) {
             *delivered = size;
         }
