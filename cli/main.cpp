@@ -2,6 +2,7 @@
 // It holds no logic of its own; every command calls the same core as the window.
 
 #include "cli/commands.h"
+#include "platform/command_line.h"
 
 #include <iostream>
 #include <string_view>
@@ -63,11 +64,12 @@ int usageError(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace tobrel::cli;
-    if (argc < 2) {
+    const auto arguments = tobrel::platform::commandLineArguments(argc, argv);
+    if (arguments.empty()) {
         return usageError("no command given");
     }
-    const std::string_view command = argv[1];
-    const Arguments args(argv + 2, argv + argc);
+    const std::string_view command = arguments.front();
+    const Arguments args(arguments.begin() + 1, arguments.end());
     if (command == "-h" || command == "--help" || command == "help") {
         std::cout << kUsage;
         return kExitOk;

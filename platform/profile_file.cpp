@@ -92,7 +92,10 @@ bool namesEqual(std::string_view a, std::string_view b, bool utf8) {
 }
 
 struct ParsedLine {
-    enum class Kind { Other, Section, Key };
+    // BareName: a line without '=', which Windows takes for a key without a
+    // value: it shadows later lines of that key, reads as missing, and a
+    // write of that key fills it in.
+    enum class Kind { Other, Section, Key, BareName };
     Kind kind = Kind::Other;
     std::string_view name;  // section or key name, trimmed
     std::string_view value; // trimmed, quotes kept (keys only)
@@ -115,6 +118,8 @@ ParsedLine parseLine(std::string_view text, bool utf8) {
     }
     std::size_t equals = findFirstSingle(line, '=', utf8);
     if (equals == std::string_view::npos) {
+        parsed.kind = ParsedLine::Kind::BareName;
+        parsed.name = line;
         return parsed;
     }
     parsed.kind = ParsedLine::Kind::Key;
@@ -141,19 +146,17 @@ ProfileDocument ProfileDocument::parse(std::string_view bytes) {
     ProfileDocument document;
     document.utf8_ = bytes.starts_with(kUtf8ByteOrderMark);
     while (!bytes.empty()) {
-        std::size_t newline = bytes.find('\n');
+        // A line ends in CR LF, LF, or a CR alone, as Windows reads them.
+        const std::size_t end = bytes.find_first_of("\r\n");
         Line line;
-        if (newline == std::string_view::npos) {
+        if (end == std::string_view::npos) {
             line.text = std::string(bytes);
             bytes = {};
         } else {
-            std::size_t textEnd = newline;
-            if (textEnd > 0 && bytes[textEnd - 1] == '\r') {
-                --textEnd;
-            }
-            line.text = std::string(bytes.substr(0, textEnd));
-            line.ending = std::string(bytes.substr(textEnd, newline + 1 - textEnd));
-            bytes.remove_prefix(newline + 1);
+            const std::size_t endLength = bytes.substr(end, 2) == "\r\n" ? 2 : 1;
+            line.text = std::string(bytes.substr(0, end));
+            line.ending = std::string(bytes.substr(end, endLength));
+            bytes.remove_prefix(end + endLength);
         }
         document.lines_.push_back(std::move(line));
     }
@@ -197,6 +200,9 @@ std::optional<std::string> ProfileDocument::get(std::string_view section,
         ParsedLine parsed = parseLine(lineText(i), utf8_);
         if (parsed.kind == ParsedLine::Kind::Section) {
             break;
+        }
+        if (parsed.kind == ParsedLine::Kind::BareName && namesEqual(parsed.name, keyName, utf8_)) {
+            return std::nullopt;
         }
         if (parsed.kind == ParsedLine::Kind::Key && namesEqual(parsed.name, keyName, utf8_)) {
             std::string_view value = removeQuotes(parsed.value);
@@ -265,6 +271,10 @@ bool ProfileDocument::set(std::string_view section, std::string_view key, std::s
         ParsedLine parsed = parseLine(lineText(i), utf8_);
         if (parsed.kind == ParsedLine::Kind::Section) {
             break;
+        }
+        if (parsed.kind == ParsedLine::Kind::BareName && namesEqual(parsed.name, keyName, utf8_)) {
+            lines_[i].text = std::string(parsed.name) + "=" + newValue;
+            return true;
         }
         if (parsed.kind != ParsedLine::Kind::Key) {
             continue;

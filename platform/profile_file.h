@@ -11,11 +11,14 @@
 //   the value and inside the brackets of a section header is dropped;
 // - a section header is a line starting with '[': its name runs up to the
 //   last ']' of the line; a '[' line without ']' is no header;
-// - a line starting with ';' is a comment, a line without '=' is ignored;
+// - a line starting with ';' is a comment; a line without '=' is a key
+//   without a value: it reads as missing and hides later lines of that key,
+//   and a write of that key gives it its value;
 // - the first of two equal keys in a section wins, and of two equal section
 //   headers only the first section is searched;
 // - one matching pair of '"' or '\'' around the whole value is removed;
-// - lines end in CR LF or LF; a last line without a line end is read too;
+// - lines end in CR LF, LF or a CR alone; a last line without a line end is
+//   read too;
 // - a file starting with a UTF-8 byte-order mark is read as UTF-8: its values
 //   arrive converted to code page 932 (characters without a form there become
 //   '?'), and values written into it are stored as UTF-8.
@@ -68,7 +71,7 @@ public:
 private:
     struct Line {
         std::string text;   // without its line end
-        std::string ending; // "\r\n", "\n", or "" for a last line without one
+        std::string ending; // "\r\n", "\n", "\r", or "" for a last line without one
     };
 
     std::optional<std::size_t> findSection(std::string_view name) const;

@@ -12,6 +12,11 @@ packages=("$@")
     xvfb xauth libxcb1-dev
     clang-14 libclang-rt-14-dev
 )
+# The Windows build and its tests under Wine; scripts/test.sh sets
+# TOBREL_WINDOWS=1 to add them.
+if [ "${TOBREL_WINDOWS:-}" = "1" ]; then
+    packages+=(g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 wine)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

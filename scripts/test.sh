@@ -33,8 +33,28 @@ if command -v clang++-14 >/dev/null 2>&1; then
     ./scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 fi
 
+# The Windows build of the core and tobrel-cli, its tests under Wine.
+# TOBREL_WINDOWS=0 skips it; otherwise missing MinGW-w64 or Wine are installed.
+run_windows=${TOBREL_WINDOWS:-1}
+windows_status=0
+if [ "$run_windows" = "1" ]; then
+    echo "== Windows build, tests under Wine =="
+    if TOBREL_WINDOWS=1 ./scripts/install-deps.sh &&
+        command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wineserver >/dev/null; then
+        ./scripts/test-windows.sh "$werror" "$jobs" || windows_status=$?
+    else
+        echo "Windows build skipped: MinGW-w64 or Wine could not be installed"
+    fi
+else
+    echo "== Windows build skipped (TOBREL_WINDOWS=$run_windows) =="
+fi
+
 echo "== Full build =="
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOBREL_WERROR="$werror" >/dev/null
 cmake --build build/release -j "$jobs"
 QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=30000 \
     ctest --test-dir build/release --output-on-failure -j "$jobs"
+if [ "$windows_status" -ne 0 ]; then
+    echo "The Windows tests failed (see \"Windows build, tests under Wine\" above)" >&2
+    exit "$windows_status"
+fi

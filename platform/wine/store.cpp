@@ -301,9 +301,4 @@ void WineRegistryStore::closeKey(RegistryKey key) {
     open_.erase(key);
 }
 
-RegistryBackend& systemRegistry() {
-    static WineRegistryStore store;
-    return store;
-}
-
 } // namespace tobrel::platform

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace tobrel::testing {
 
@@ -62,34 +61,6 @@ std::vector<std::string> listFolder(const std::filesystem::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool permissionsAreEnforced() {
-    return ::geteuid() != 0;
-}
-
-} // namespace tobrel::testing
-
-#include <csignal>
-#include <sys/resource.h>
-
-namespace tobrel::testing {
-
-FileSizeLimit::FileSizeLimit(std::uint64_t maxBytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    previousSoft_ = limit.rlim_cur;
-    limit.rlim_cur = maxBytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = previousSoft_;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler_);
 }
 
 } // namespace tobrel::testing
