@@ -16,6 +16,24 @@ fail() {
 windows() { "$runner" "$prefix" "$windows_cli" "$@" | tr -d '\r'; }
 linux() { "$linux_cli" "$@"; }
 stop_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+# The bytes of a binary value in a user.reg, as one hex string (the line
+# breaks and commas of either writer's layout taken out).
+value_hex() {
+    awk -v name="\"$2\"=hex:" 'index($0, name) == 1 { on = 1; sub(/^[^:]*:/, "") }
+        on { line = $0; more = sub(/\\$/, "", line); gsub(/[ ,\r]/, "", line); hex = hex line
+             if (!more) on = 0 }
+        END { print hex }' "$1"
+}
+# Both controller values as the Linux build writes them for the same edit,
+# made on a copy of the given user.reg.
+linux_bytes_after() {
+    local copy
+    copy=$(mktemp -d)/user.reg
+    cp "$1" "$copy"
+    shift
+    TOBREL_REGISTRY=$copy "$linux_cli" controller set "$@" >/dev/null || fail "Linux controller set on a copy"
+    echo "$(value_hex "$copy" "Bank 00 Slot 00") $(value_hex "$copy" "Bank 01 Slot 00")"
+}
 trap stop_wine EXIT
 
 folder="$prefix/drive_c/カード 一覧"
@@ -25,6 +43,9 @@ for name in ｶｰﾄﾞ1.MCD ｶｰﾄﾞ2.MCD; do
 done
 
 # Windows writes, Linux reads (after the wineserver has saved user.reg).
+stop_wine
+before_windows_edit=$(mktemp)
+cp "$prefix/user.reg" "$before_windows_edit"
 windows slots set bleem 1 'C:\カード 一覧\ｶｰﾄﾞ1.MCD' >/dev/null || fail "Windows slots set"
 windows controller set 2 13 ID16 ﾎﾞﾀﾝ12 >/dev/null || fail "Windows controller set"
 expected_controller=$(windows controller)
@@ -35,10 +56,18 @@ grep -qxF $'bleem! Slot1\tC:\\カード 一覧\\ｶｰﾄﾞ1.MCD' <<<"$listing"
 [ "$(linux controller)" = "$expected_controller" ] ||
     fail "Linux read of the controller values Windows wrote differs"
 grep -q $'^2\t13\tID16\tﾎﾞﾀﾝ12$' <<<"$expected_controller" || fail "controller row not written"
+# Byte for byte: what advapi32 stored is what our own code writes for that edit.
+windows_bytes="$(value_hex "$prefix/user.reg" "Bank 00 Slot 00") $(value_hex "$prefix/user.reg" "Bank 01 Slot 00")"
+[ ${#windows_bytes} -eq $((2 * 2 * 1480 + 1)) ] || fail "controller values are not 1,480 bytes each"
+[ "$windows_bytes" = "$(linux_bytes_after "$before_windows_edit" 2 13 ID16 ﾎﾞﾀﾝ12)" ] ||
+    fail "controller bytes Windows wrote differ from the Linux build's"
 
 # Linux writes, Windows reads.
 linux slots set bleem 2 "$folder/ｶｰﾄﾞ2.MCD" >/dev/null || fail "Linux slots set"
+before_linux_edit=$(mktemp)
+cp "$prefix/user.reg" "$before_linux_edit"
 linux controller set 1 0 ID3 Z >/dev/null || fail "Linux controller set"
+linux_bytes="$(value_hex "$prefix/user.reg" "Bank 00 Slot 00") $(value_hex "$prefix/user.reg" "Bank 01 Slot 00")"
 listing=$(windows slots)
 grep -qxF $'bleem! Slot2\tC:\\カード 一覧\\ｶｰﾄﾞ2.MCD' <<<"$listing" ||
     fail "Windows read of a slot Linux wrote: $listing"
@@ -48,4 +77,12 @@ expected_controller=$(linux controller)
 grep -q $'^1\t0\tID3\tZ$' <<<"$expected_controller" || fail "controller row not written"
 [ "$(windows controller)" = "$expected_controller" ] ||
     fail "Windows read of the controller values Linux wrote differs"
+# Byte for byte the other way: Windows reads what Linux wrote and, applying
+# the same edit again, stores exactly those bytes.
+windows controller set 1 0 ID3 Z >/dev/null || fail "Windows controller set over Linux's values"
+stop_wine
+[ "$(value_hex "$prefix/user.reg" "Bank 00 Slot 00") $(value_hex "$prefix/user.reg" "Bank 01 Slot 00")" = "$linux_bytes" ] ||
+    fail "controller bytes differ after Windows read and rewrote the Linux build's values"
+[ "$linux_bytes" = "$(linux_bytes_after "$before_linux_edit" 1 0 ID3 Z)" ] ||
+    fail "the Linux edit is not the same on a copy"
 echo "registry round trip: both ways equal"
