@@ -116,21 +116,30 @@ NewOutputFile::CreateResult NewOutputFile::create(const std::string& path) {
     return CreateResult::Created;
 }
 
-bool NewOutputFile::write(const void* data, std::size_t size) {
+namespace {
+
+// Writes every byte, going on after interruptions; false with error set on failure.
+bool writeAll(int fd, const void* data, std::size_t size, int& error) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        ssize_t n = ::write(fd_, bytes, size);
+        const ssize_t n = ::write(fd, bytes, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            error_ = errno;
+            error = errno;
             return false;
         }
         bytes += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+} // namespace
+
+bool NewOutputFile::write(const void* data, std::size_t size) {
+    return writeAll(fd_, data, size, error_);
 }
 
 bool NewOutputFile::commit() {
@@ -223,20 +232,7 @@ bool AtomicOutputFile::write(const void* data, std::size_t size) {
         error_ = error_ != 0 ? error_ : EBADF;
         return false;
     }
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd_, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error_ = errno;
-            return false;
-        }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return writeAll(fd_, data, size, error_);
 }
 
 bool AtomicOutputFile::commit() {
