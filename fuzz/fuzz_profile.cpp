@@ -36,12 +36,17 @@ std::string readBackOf(std::string_view value) {
     return std::string(value);
 }
 
-// Lines with their ends, a last line without end included.
+// Lines with their ends, as the profile functions split them: CR LF, LF or a
+// lone CR ends a line; a last line without end is included.
 std::vector<std::string_view> linesOf(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::size_t size = end == std::string_view::npos ? text.size() : end + 1;
+        const std::size_t end = text.find_first_of("\r\n");
+        std::size_t size = text.size();
+        if (end != std::string_view::npos) {
+            const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+            size = end + (crlf ? 2 : 1);
+        }
         lines.push_back(text.substr(0, size));
         text.remove_prefix(size);
     }
@@ -54,7 +59,7 @@ bool endedLater(std::string_view newLine, std::string_view oldLine) {
         return false;
     }
     const std::string_view added = newLine.substr(oldLine.size());
-    return added == "\n" || added == "\r\n";
+    return added == "\n" || added == "\r\n" || added == "\r"; // the file's own ending
 }
 
 // Every old line is kept in order, each identical or (for a last line
