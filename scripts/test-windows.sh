@@ -24,6 +24,9 @@ cmake --build "$build" -j "$jobs"
 prefix=$PWD/$build/wineprefix
 stop_server() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }
 trap stop_server EXIT
+# The prefix is made, and the wineserver started, before the tests are listed:
+# listing gives each program only a few seconds.
+./scripts/wine-run.sh "$prefix" cmd /c exit >/dev/null 2>&1 || true
 status=0
 # Passing tests are left out of the listing; failures keep their output.
 ctest --test-dir "$build" --output-on-failure -j "$jobs" |
