@@ -102,4 +102,15 @@ std::optional<std::string> readWholeFile(const std::string& path, int* errorNumb
     return content;
 }
 
+// The same on every system; opening, writing and committing are the system's.
+AtomicOutputFile::~AtomicOutputFile() {
+    discard();
+}
+
+bool AtomicOutputFile::fail(int error) {
+    error_ = error;
+    discard();
+    return false;
+}
+
 } // namespace tobrel::platform

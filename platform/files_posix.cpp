@@ -170,16 +170,6 @@ void NewOutputFile::discard() {
     }
 }
 
-AtomicOutputFile::~AtomicOutputFile() {
-    discard();
-}
-
-bool AtomicOutputFile::fail(int error) {
-    error_ = error;
-    discard();
-    return false;
-}
-
 AtomicOutputFile::OpenResult AtomicOutputFile::open(const std::string& path,
                                                     const std::string& other) {
     discard();
