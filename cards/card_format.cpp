@@ -2,6 +2,9 @@
 
 #include "platform/files.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tobrel::cards {
 
 bool hasCardSignature(const std::string& path, bool vgsLayout) {
@@ -24,6 +27,19 @@ bool isValidVgsImage(const std::string& path) {
 bool isValidBleemImage(const std::string& path) {
     auto size = platform::fileSize(path);
     return hasCardSignature(path, false) && size && *size == kCardBodySize;
+}
+
+CardFileLayout detectCardLayout(const std::string& path) {
+    if (isValidVgsImage(path)) {
+        return CardFileLayout::Vgs;
+    }
+    const std::string extension = platform::fromFsPath(platform::toFsPath(path).extension());
+    const bool mem = extension.size() == kVgsExtension.size() + 1 &&
+                     std::equal(kVgsExtension.begin(), kVgsExtension.end(), extension.begin() + 1,
+                                [](char wanted, char got) {
+                                    return wanted == std::toupper(static_cast<unsigned char>(got));
+                                });
+    return mem ? CardFileLayout::Vgs : CardFileLayout::Bare;
 }
 
 } // namespace tobrel::cards

@@ -50,4 +50,10 @@ bool hasCardSignature(const std::string& path, bool vgsLayout);
 bool isValidVgsImage(const std::string& path);
 bool isValidBleemImage(const std::string& path);
 
+// How a card image file is to be read when nobody says: a file that begins
+// "VgsM" and is exactly 131,136 bytes long, or whose name ends in ".MEM" (in
+// any letter case), is a VGS image; anything else is a bare card body.
+enum class CardFileLayout { Bare, Vgs };
+CardFileLayout detectCardLayout(const std::string& path);
+
 } // namespace tobrel::cards

@@ -1,4 +1,5 @@
 #include "cards/card_check.h"
+#include "cards/card_format.h"
 #include "cards/card_saves.h"
 #include "cards/conversion.h"
 #include "cli/commands.h"
@@ -41,6 +42,11 @@ std::string iconPath(const std::string& folder, const std::string& cardPath, int
     return platform::fromFsPath(platform::toFsPath(folder) / platform::toFsPath(stem + suffix));
 }
 
+// --vgs forces the VGS layout; without it the file's content and name decide.
+bool readAsVgs(bool vgsOption, const std::string& path) {
+    return vgsOption || cards::detectCardLayout(path) == cards::CardFileLayout::Vgs;
+}
+
 } // namespace
 
 int runSaves(const Arguments& args) {
@@ -65,10 +71,17 @@ int runSaves(const Arguments& args) {
     if (iconFolder && iconFolder->empty()) {
         return usageError("--icons needs a folder");
     }
-    const auto saves = cards::listCardSaves(path, vgs);
+    const auto saves = cards::listCardSaves(path, readAsVgs(vgs, path));
     if (!saves.readable) {
         std::cerr << path << ": " << saves.error << '\n';
         return kExitFailed;
+    }
+    if (iconFolder) {
+        int error = 0;
+        if (!platform::createFolders(*iconFolder, &error)) {
+            std::cerr << *iconFolder << ": " << platform::describeError(error) << '\n';
+            return kExitFailed;
+        }
     }
     int status = kExitOk;
     for (const auto& row : saves.rows) {
@@ -111,7 +124,7 @@ int runCheck(const Arguments& args) {
     }
     int status = kExitOk;
     for (const auto& path : paths) {
-        const auto check = cards::checkCardFile(path, vgs);
+        const auto check = cards::checkCardFile(path, readAsVgs(vgs, path));
         if (!check.readable) {
             std::cerr << path << ": " << check.error << '\n';
             status = kExitFailed;

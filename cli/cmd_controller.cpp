@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 #include "emulator/controller_mapping.h"
 
-#include <array>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -56,36 +55,36 @@ int setRow(const Arguments& args) {
     const int controller = *controllerNumber - 1;
     const auto idItem = emulator::idItemByName(args[3]);
     if (!idItem) {
-        std::cerr << args[3] << ": not a controller ID (EMPTY, ID1 to ID16)\n";
-        return kExitFailed;
+        return usageError("unknown controller ID: " + args[3] + " (EMPTY, ID1 to ID16)");
     }
     const auto keyItem = emulator::keyItemByName(*row, args[4]);
     if (!keyItem) {
-        std::cerr << args[4] << ": not in the list of row " << *row << '\n';
-        return kExitFailed;
+        return usageError("unknown key for row " + std::to_string(*row) + ": " + args[4]);
     }
 
-    // Loaded and applied as the panel's Get and Apply do: both values are written.
-    ControllerMapping mapping;
-    mapping.load();
-    std::array<ControllerSelections, emulator::kControllerCount> selections = {
-        mapping.selections(0), mapping.selections(1)};
-    selections[static_cast<std::size_t>(controller)][static_cast<std::size_t>(*row)] = {*idItem,
-                                                                                        *keyItem};
-    const auto written = mapping.apply(selections);
-    bool failed = false;
-    for (std::size_t c = 0; c < written.size(); ++c) {
-        if (!written[c]) {
-            const auto location = platform::locateRegistry();
-            std::cerr << location.file << ": \"" << emulator::kControllerValueNames[c]
-                      << "\" not written: " << describeRegistryRefusal(location) << '\n';
-            failed = true;
-        }
-    }
-    if (failed) {
+    // Only this entry of this controller's value changes; the panel's Apply
+    // writes every row of both, which is not what one named row asks for.
+    const auto valueName = emulator::kControllerValueNames[static_cast<std::size_t>(controller)];
+    const auto edit = emulator::editControllerRow(platform::systemRegistry(), controller, *row,
+                                                  {*idItem, *keyItem});
+    switch (edit.outcome) {
+    case emulator::RowEdit::Outcome::NotARecord:
+        std::cerr << platform::locateRegistry().file << ": \"" << valueName << "\" is "
+                  << edit.valueSize << " bytes, not a controller record of "
+                  << emulator::kControllerRecordSize << "; nothing written\n";
+        return kExitFailed;
+    case emulator::RowEdit::Outcome::NotWritten: {
+        const auto location = platform::locateRegistry();
+        std::cerr << location.file << ": \"" << valueName
+                  << "\" not written: " << describeRegistryRefusal(location) << '\n';
         return kExitFailed;
     }
-    printRow(controller, *row, mapping.selections(controller)[static_cast<std::size_t>(*row)]);
+    case emulator::RowEdit::Outcome::Written:
+        break;
+    }
+    printRow(
+        controller, *row,
+        emulator::selectionFromEntry(edit.record.entries[static_cast<std::size_t>(*row)], *row));
     return kExitOk;
 }
 

@@ -21,14 +21,18 @@ constexpr std::string_view kUsage = R"(usage:
                  5 or psemu-bleem   PSEmuPro/ePSXe (.MCR) to bleem! (.MCD)
   tobrel-cli saves [--vgs] [--icons DIR] FILE
       Lists the saves on a card image: title, a tab, block count.
-      --vgs reads FILE as a VGS image (64-byte header first).
-      --icons writes each save's icon into DIR as NAME_NN.png (NAME: FILE's
-      name without extension, NN: the save's first block) and adds a tab and
-      that path to its line (nothing after the tab for a save without an icon).
+      --vgs reads FILE as a VGS image (64-byte header first); without it a
+      file that begins "VgsM" and is 131,136 bytes long, or whose name ends
+      in .MEM, is read as one too.
+      --icons writes each save's icon into DIR (made when missing) as
+      NAME_NN.png (NAME: FILE's name without extension, NN: the save's first
+      block) and adds a tab and that path to its line (nothing after the tab
+      for a save without an icon).
   tobrel-cli check [--vgs] FILE...
       Checks each card image: header, directory checksums, block states and
       each save's chain of blocks. One line per finding: file, a tab, block
       (0 for the header and the file itself), a tab, what is wrong.
+      --vgs and the layout of each file: as for saves.
       Exit status 0 only when every card is sound.
   tobrel-cli slots
       Prints the card image path of each memory-card slot of bleem! and VGS:
@@ -38,7 +42,8 @@ constexpr std::string_view kUsage = R"(usage:
       "MC" file of 131,072 bytes; VGS: a "VgsM" file of 131,136 bytes).
       An empty PATH ("") empties the slot.
       The registry is $TOBREL_REGISTRY, else $WINEPREFIX/user.reg (default
-      ~/.wine), else ~/.config/tobrel/user.reg.
+      ~/.wine) when that folder is a Wine prefix (it holds system.reg,
+      user.reg or dosdevices), else ~/.config/tobrel/user.reg.
   tobrel-cli controller
       Prints the VGS controller mapping as the controller panel shows it, one
       row per line: controller (1 or 2), a tab, row (0 up, 1 down, 2 left,
@@ -46,8 +51,10 @@ constexpr std::string_view kUsage = R"(usage:
       11 R2, 12 SELECT, 13 START), a tab, controller ID, a tab, key.
   tobrel-cli controller set 1|2 ROW ID KEY
       Sets one row by the names the panel's selectors show (ID: EMPTY, ID1 to
-      ID16; KEY: e.g. A, "PAGE UP", "ｺﾝﾄﾛｰﾗ X軸", ﾎﾞﾀﾝ12) and writes both
-      controllers, as the panel's 変更 button does.
+      ID16; KEY: e.g. A, "PAGE UP", "ｺﾝﾄﾛｰﾗ X軸", ﾎﾞﾀﾝ12), also typed in
+      full-width characters or another letter case (ボタン１２, id16). Only
+      that row's entry of that controller's record changes; a stored value
+      that is not a 1,480-byte record is left alone (exit status 1).
   tobrel-cli codelist FILE
       Writes the Japanese sections of the [pec]Codelist file FILE into
       codelist_japan.inf in the same folder and prints that path.

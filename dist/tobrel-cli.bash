@@ -1,4 +1,22 @@
 # bash completion for tobrel-cli
+
+# The names the controller panel's selectors show: the IDs, or the keys of row $1.
+_tobrel_cli_controller_names() {
+    if [ "$1" = id ]; then
+        printf '%s\n' EMPTY ID{1..16}
+        return
+    fi
+    local -a names=(EMPTY ← ↑ → ↓ BS TAB SHIFT CTRL ALT SPACE INS DEL HOME END "PAGE UP"
+        "PAGE DOWN" WINKEY APPKEY F{1..12} {0..9} {A..Z} "NUM "{0..9} "NUM ." "NUM /" "NUM *"
+        "NUM -" "NUM +")
+    case $1 in
+    0 | 1) names+=("ｺﾝﾄﾛｰﾗ Y軸") ;;
+    2 | 3) names+=("ｺﾝﾄﾛｰﾗ X軸") ;;
+    *) names+=(ﾎﾞﾀﾝ0{1..9} ﾎﾞﾀﾝ1{0..2}) ;;
+    esac
+    printf '%s\n' "${names[@]}"
+}
+
 _tobrel_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local command=${COMP_WORDS[1]}
@@ -37,6 +55,12 @@ _tobrel_cli() {
         case $COMP_CWORD in
         2) COMPREPLY=($(compgen -W "set" -- "$cur")) ;;
         3) COMPREPLY=($(compgen -W "1 2" -- "$cur")) ;;
+        4) COMPREPLY=($(compgen -W "$(echo {0..13})" -- "$cur")) ;;
+        5 | 6)
+            local IFS=$'\n' which=id
+            [ "$COMP_CWORD" -eq 6 ] && which=${COMP_WORDS[4]}
+            COMPREPLY=($(compgen -W "$(_tobrel_cli_controller_names "$which")" -- "$cur"))
+            ;;
         esac
         ;;
     check)

@@ -115,21 +115,24 @@ SlotChoice chooseCardForSlot(SlotEmulator emulator, const platform::RegistryLoca
                              std::string_view chosenLocalPath) {
     const std::string path(trimSpaces(chosenLocalPath));
     SlotChoice choice;
-    if (checkCardForSlot(emulator, path)) {
-        if (auto local = localPathToSlotText(location, path)) {
-            // A name in Shift-JIS bytes reads as its text, whose code page 932
-            // form is those very bytes again.
-            const auto text = platform::nameForDisplay(*local);
-            if (!platform::fitsCp932(text)) {
-                choice.message = kPathNotForEmulator;
-                return choice;
-            }
-            choice.accepted = true;
-            choice.slotText = text;
-            return choice;
-        }
+    if (!checkCardForSlot(emulator, path)) {
+        choice.message = slotInfo(emulator).rejectionMessage;
+        return choice;
     }
-    choice.message = slotInfo(emulator).rejectionMessage;
+    const auto local = localPathToSlotText(location, path);
+    if (!local) {
+        choice.message = kPathOutsideDrives;
+        return choice;
+    }
+    // A name in Shift-JIS bytes reads as its text, whose code page 932 form is
+    // those very bytes again.
+    const auto text = platform::nameForDisplay(*local);
+    if (!platform::fitsCp932(text)) {
+        choice.message = kPathNotForEmulator;
+        return choice;
+    }
+    choice.accepted = true;
+    choice.slotText = text;
     return choice;
 }
 

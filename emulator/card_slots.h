@@ -25,6 +25,9 @@ inline constexpr std::string_view kVgsCardKeyPath =
 // A chosen card whose path the emulators' code page cannot hold unchanged.
 inline constexpr std::string_view kPathNotForEmulator =
     "このパスはエミュレータから使えません(Shift-JISで表せない文字を含みます)。";
+// A chosen card outside every drive of the Wine prefix the emulators run in.
+inline constexpr std::string_view kPathOutsideDrives =
+    "このパスはエミュレータから使えません(Wineのどのドライブにもありません)。";
 
 // What differs between the two emulators' slots.
 struct SlotEmulatorInfo {
@@ -119,9 +122,9 @@ struct SlotChoice {
 // What the panel does with a file chosen in its dialog (and the CLI with a
 // path it is given): spaces around the path are removed, the card is checked,
 // and an accepted file's path is converted to the text the slot holds. A
-// chosen file whose path cannot be expressed for the emulators (outside every
-// drive of the prefix) is rejected with the same message; one that code page
-// 932 cannot hold unchanged, with kPathNotForEmulator.
+// sound card whose path cannot be expressed for the emulators is rejected with
+// kPathOutsideDrives (outside every drive of the prefix) or kPathNotForEmulator
+// (code page 932 cannot hold it unchanged), never with the card's message.
 SlotChoice chooseCardForSlot(SlotEmulator emulator, const platform::RegistryLocation& location,
                              std::string_view chosenLocalPath);
 

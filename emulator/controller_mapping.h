@@ -8,7 +8,9 @@
 #include "platform/registry_store.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tobrel::emulator {
@@ -58,9 +60,36 @@ private:
     std::array<ControllerRecord, kControllerCount> records_{};
 };
 
-// Finds names as the selectors show them: the item of row's key list, or of
-// the ID list, whose text is exactly name.
+// Finds names as the selectors show them, also as a user types them: the item
+// of row's key list, or of the ID list, whose text equals name once both are
+// read alike (typedNameKey).
 std::optional<int> keyItemByName(int row, std::string_view name);
 std::optional<int> idItemByName(std::string_view name);
+
+// A name reduced to the form the selectors use, so that what an input method
+// types matches: full-width letters, digits and signs become ASCII, the
+// ideographic space a space, katakana and hiragana half-width katakana (a
+// voiced one with its separate mark, "ボ" as "ﾎﾞ"), and letters capitals.
+// "ボタン１２" and "ﾎﾞﾀﾝ12" give the same text, as do "id16" and "ID16".
+std::string typedNameKey(std::string_view name);
+
+// Changes one row of one controller in VGS's stored record and nothing else:
+// the value is read, the tag, ID and code of that entry are replaced, and the
+// value is written back; the other controller's value is not touched. A value
+// that does not exist yet starts as the record the panel's Apply writes for a
+// missing one (every row "EMPTY"). A value of any size but 1,480 bytes is left
+// alone.
+struct RowEdit {
+    enum class Outcome {
+        Written,
+        NotARecord, // the value exists but is not 1,480 bytes (valueSize)
+        NotWritten, // the registry refused the write
+    };
+    Outcome outcome = Outcome::NotWritten;
+    std::size_t valueSize = 0; // the stored value's size, as found
+    ControllerRecord record{}; // the record as written (Written)
+};
+RowEdit editControllerRow(platform::RegistryBackend& registry, int controller, int row,
+                          RowSelection selection);
 
 } // namespace tobrel::emulator

@@ -45,12 +45,13 @@ bool writeRegString(platform::RegistryBackend& registry, RegistryRoot root,
 }
 
 bool readRegBinary(platform::RegistryBackend& registry, RegistryRoot root, std::string_view keyPath,
-                   std::string_view valueName, std::span<std::uint8_t> bytes) {
+                   std::string_view valueName, std::span<std::uint8_t> bytes,
+                   std::size_t* valueSize) {
     const auto key = registry.openKey(root, keyPath);
     if (!key) {
         return false;
     }
-    const bool read = registry.queryValue(*key, valueName, bytes);
+    const bool read = registry.queryValue(*key, valueName, bytes, valueSize);
     registry.closeKey(*key);
     return read;
 }

@@ -55,8 +55,12 @@ bool readRegString(platform::RegistryBackend& registry, RegistryRoot root, std::
                    std::string_view valueName, std::string& text);
 bool writeRegString(platform::RegistryBackend& registry, RegistryRoot root,
                     std::string_view keyPath, std::string_view valueName, std::string_view text);
+// valueSize, when given, receives the value's size in bytes whenever the value
+// exists, also when it is too long to be read; it is left alone when the key or
+// value is missing.
 bool readRegBinary(platform::RegistryBackend& registry, RegistryRoot root, std::string_view keyPath,
-                   std::string_view valueName, std::span<std::uint8_t> bytes);
+                   std::string_view valueName, std::span<std::uint8_t> bytes,
+                   std::size_t* valueSize = nullptr);
 bool writeRegBinary(platform::RegistryBackend& registry, RegistryRoot root,
                     std::string_view keyPath, std::string_view valueName,
                     std::span<const std::uint8_t> bytes);

@@ -34,7 +34,13 @@ public:
     bool queryValue(platform::RegistryKey, std::string_view name, std::span<std::uint8_t> buffer,
                     std::size_t* delivered) override {
         const auto found = values.find(name);
-        if (found == values.end() || found->second.size() > buffer.size()) {
+        if (found == values.end()) {
+            return false;
+        }
+        if (found->second.size() > buffer.size()) {
+            if (delivered != nullptr) {
+                *delivered = found->second.size();
+            }
             return false;
         }
         std::copy(found->second.begin(), found->second.end(), buffer.begin());

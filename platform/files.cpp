@@ -113,4 +113,19 @@ bool AtomicOutputFile::fail(int error) {
     return false;
 }
 
+bool createFolders(const std::string& path, int* errorNumber) {
+    std::error_code error;
+    std::filesystem::create_directories(toFsPath(path), error);
+    if (!error && isOpenableFolder(path)) {
+        return true;
+    }
+    if (errorNumber) {
+        const auto condition = error.default_error_condition();
+        *errorNumber = !error                                            ? ENOTDIR
+                       : condition.category() == std::generic_category() ? condition.value()
+                                                                         : EIO;
+    }
+    return false;
+}
+
 } // namespace tobrel::platform

@@ -130,6 +130,11 @@ std::optional<std::string> readWholeFile(const std::string& path, int* errorNumb
 // True when path is a folder this user may list and enter.
 bool isOpenableFolder(const std::string& path);
 
+// Makes the folder at path and any missing parents; true when it is then a
+// folder this user may enter (also when it was there already). errorNumber
+// receives the cause of a failure.
+bool createFolders(const std::string& path, int* errorNumber = nullptr);
+
 // A value that changes whenever an entry is added to or removed from folder
 // (its modification time in nanoseconds, at the clock's granularity), or
 // nothing when the folder cannot be examined.

@@ -46,7 +46,9 @@ public:
     // start. False, with buffer untouched, when the value is missing or its
     // bytes do not fit. A string that lacks a terminator gets one after its
     // bytes when buffer has room; that byte is not counted. delivered, when
-    // given, receives the count of bytes copied.
+    // given, receives the count of bytes copied, or, when the value exists but
+    // does not fit, the count it would need (as RegQueryValueExA reports it);
+    // it is left alone when the value is missing.
     virtual bool queryValue(RegistryKey key, std::string_view name, std::span<std::uint8_t> buffer,
                             std::size_t* delivered = nullptr) = 0;
     // RegSetValueExA: replaces the named value with exactly these bytes and this

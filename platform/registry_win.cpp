@@ -53,9 +53,12 @@ public:
         std::vector<std::uint8_t> data(buffer.size());
         DWORD size = static_cast<DWORD>(data.size());
         DWORD type = REG_NONE;
-        if (RegQueryValueExA(handle, valueName->c_str(), nullptr, &type,
-                             data.empty() ? nullptr : data.data(), &size) != ERROR_SUCCESS ||
-            size > data.size()) {
+        const LONG result = RegQueryValueExA(handle, valueName->c_str(), nullptr, &type,
+                                             data.empty() ? nullptr : data.data(), &size);
+        if (result != ERROR_SUCCESS || size > data.size()) {
+            if ((result == ERROR_MORE_DATA || result == ERROR_SUCCESS) && delivered) {
+                *delivered = size; // there, but too long: the size it needs
+            }
             return false;
         }
         std::copy(data.begin(), data.begin() + size, buffer.begin());

@@ -13,7 +13,12 @@ namespace tobrel::platform {
 std::string winePrefixPath();
 
 // True when the folder looks like a Wine prefix: it holds dosdevices/ or system.reg.
+// (For the folder of a given user.reg, whose presence proves nothing.)
 bool looksLikeWinePrefix(const std::string& folder);
+
+// True when the folder is a Wine prefix: it holds dosdevices/, system.reg or
+// user.reg. An empty folder, such as a ~/.wine made by hand, is not one.
+bool isWinePrefix(const std::string& folder);
 
 // True while a wineserver runs for the prefix: it holds an fcntl write lock on
 // its "lock" file for its whole life, in /tmp/.wine-<uid>/server-<dev>-<ino>/

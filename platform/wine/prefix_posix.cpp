@@ -136,6 +136,10 @@ bool looksLikeWinePrefix(const std::string& folder) {
            regularFileExists(folder + "/system.reg");
 }
 
+bool isWinePrefix(const std::string& folder) {
+    return looksLikeWinePrefix(folder) || regularFileExists(folder + "/user.reg");
+}
+
 bool wineserverRunning(const std::string& prefix, const std::string& serverTempRoot) {
     struct stat info {};
     if (prefix.empty() || ::stat(toFsPath(prefix).c_str(), &info) != 0) {

@@ -14,6 +14,10 @@ bool looksLikeWinePrefix(const std::string&) {
     return false;
 }
 
+bool isWinePrefix(const std::string&) {
+    return false;
+}
+
 bool wineserverRunning(const std::string&, const std::string&) {
     return false;
 }

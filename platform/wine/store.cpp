@@ -159,8 +159,7 @@ RegistryLocation locateRegistry() {
         return {RegistryStoreKind::OwnFile, file, {}};
     }
     const std::string prefix = winePrefixPath();
-    std::error_code error;
-    if (!prefix.empty() && fs::is_directory(toFsPath(prefix), error)) {
+    if (!prefix.empty() && isWinePrefix(prefix)) {
         return {RegistryStoreKind::WinePrefix, prefix + "/user.reg", prefix};
     }
     return {RegistryStoreKind::OwnFile, configFolder() + "/tobrel/user.reg", {}};
@@ -264,6 +263,9 @@ bool WineRegistryStore::queryValue(RegistryKey key, std::string_view name,
     const std::string bytes =
         isStringType(value->type) ? storedDataToCp932(value->data) : value->data;
     if (bytes.size() > buffer.size()) {
+        if (delivered) {
+            *delivered = bytes.size();
+        }
         return false;
     }
     std::copy(bytes.begin(), bytes.end(), buffer.begin());

@@ -26,7 +26,8 @@ struct RegistryLocation {
 
 // Where the current user's registry lives, decided afresh on every call:
 // 1. $TOBREL_REGISTRY when set (a Wine prefix when its folder looks like one);
-// 2. $WINEPREFIX/user.reg (default ~/.wine) when that prefix folder exists;
+// 2. $WINEPREFIX/user.reg (default ~/.wine) when that folder is a Wine prefix
+//    (isWinePrefix: not merely an existing folder);
 // 3. $XDG_CONFIG_HOME/tobrel/user.reg (default ~/.config/tobrel/user.reg).
 RegistryLocation locateRegistry();
 

@@ -209,6 +209,14 @@ private slots:
         QVERIFY(QFileInfo(prompts.fileRequests.back().initialDirectory).isDir());
         QCOMPARE(QFileInfo(prompts.fileRequests.back().initialDirectory).canonicalFilePath(),
                  QFileInfo(qs(prefix + "/drive_c/Cards")).canonicalFilePath());
+
+        // A sound card outside every drive: the path is what the emulator cannot use.
+        TempDir outside;
+        writeBytes(outside.file("B.MCD"), makeCardBody());
+        prompts.fileAnswers = {qs(outside.file("B.MCD")), std::nullopt};
+        window.findChild<QPushButton*>("cmdbSlot_1")->click();
+        QCOMPARE(prompts.messages.size(), std::size_t{1});
+        QCOMPARE(prompts.messages[0].text, qs(std::string(emulator::kPathOutsideDrives)));
         window.close();
     }
 

@@ -109,6 +109,33 @@ TEST(CheckCard, EachFaultIsNamedWithItsBlockAndTheListingFollowsItsOwnRule) {
     }
 }
 
+// A link names block link + 1: 0 is block 1, 14 is block 15 (the last); 15
+// and everything above up to 0xFFFE lie past the card, 0xFFFF ends the chain.
+TEST(CheckCard, LinksAreInRangeExactlyFromBlockOneToBlockFifteen) {
+    const struct {
+        int block; // the save's first block, whose link is set
+        unsigned link;
+        std::vector<CardFinding> findings;
+    } cases[] = {
+        {2, 0x0000, {}},
+        {14, 0x000E, {}},
+        {14, 0x000F, {{14, K::LinkOutOfRange, 0x0F}, {15, K::Orphan}}},
+        {14, 0x010E, {{14, K::LinkOutOfRange, 0x010E}, {15, K::Orphan}}},
+        {14, 0x8000, {{14, K::LinkOutOfRange, 0x8000}, {15, K::Orphan}}},
+        {14, 0xFFFE, {{14, K::LinkOutOfRange, 0xFFFE}, {15, K::Orphan}}},
+        {2, 0xFFFE, {{1, K::Orphan}, {2, K::LinkOutOfRange, 0xFFFE}}},
+    };
+    for (const auto& c : cases) {
+        std::string body = makeFormattedCard();
+        addChainedSave(body, {2, 1}, "LOW");
+        addChainedSave(body, {14, 15}, "HIGH");
+        setDirEntry(body, c.block, 0x51, 2 * 8192, c.link);
+        const auto findings = checkCardBody(
+            std::span(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
+        EXPECT_EQ(findings, c.findings) << c.block << " links " << c.link;
+    }
+}
+
 TEST(CheckCard, FileSizeAndVgsSignatureAreCheckedWithTheLayout) {
     const std::string body = soundCard();
     const struct {

@@ -55,9 +55,13 @@ TEST(CliSaves, ListsTitleTabBlockCount) {
     addSave(body, 2, "\x83\x51\x81\x5B\x83\x80", 2);
     addSave(body, 6, "SECOND", 1);
     writeBytes(dir.file("S.MEM"), makeVgsImage(body));
-    auto vgs = runCli({"saves", "--vgs", dir.file("S.MEM")});
-    EXPECT_EQ(vgs.status, 0);
-    EXPECT_EQ(vgs.out, "ゲーム\t2\nSECOND\t1\n");
+    // The layout is known from the file without --vgs too.
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"saves", "--vgs", dir.file("S.MEM")}, {"saves", dir.file("S.MEM")}}) {
+        auto vgs = runCli(args);
+        EXPECT_EQ(vgs.status, 0);
+        EXPECT_EQ(vgs.out, "ゲーム\t2\nSECOND\t1\n") << args.size();
+    }
     auto missing = runCli({"saves", dir.file("none.MCD")});
     EXPECT_EQ(missing.status, 1);
 }
@@ -72,6 +76,9 @@ TEST(CliCheck, OneLinePerFindingAndStatusOneUnlessEveryCardIsSound) {
     writeBytes(dir.file("sound.MCD"), sound);
     writeBytes(dir.file("sound.MEM"), makeVgsImage(sound));
     writeBytes(dir.file("bad.MCD"), bad);
+    writeBytes(dir.file("vgs.bin"), makeVgsImage(sound));
+    writeBytes(dir.file("vgs.MCD"), makeVgsImage(sound));
+    writeBytes(dir.file("bare.mem"), sound);
 
     const struct {
         std::vector<std::string> args;
@@ -83,10 +90,18 @@ TEST(CliCheck, OneLinePerFindingAndStatusOneUnlessEveryCardIsSound) {
         {{"check", dir.file("sound.MCD"), dir.file("bad.MCD")},
          1,
          dir.file("bad.MCD") + "\t2\t終端ﾏｰｸ不正\n" + dir.file("bad.MCD") + "\t3\tﾁｪｯｸｻﾑ不一致\n"},
-        {{"check", dir.file("sound.MEM")},
+        // Without --vgs the file's content ("VgsM", 131,136 bytes) or its
+        // extension (.MEM in any case) decides the layout.
+        {{"check", dir.file("sound.MEM"), dir.file("vgs.bin")}, 0, ""},
+        {{"check", "--vgs", dir.file("sound.MCD")},
          1,
-         dir.file("sound.MEM") + "\t0\tﾌｧｲﾙｻｲｽﾞ不正(131136 ﾊﾞｲﾄ)\n" + dir.file("sound.MEM") +
-             "\t0\tｶｰﾄﾞ署名(MC)なし\n"},
+         dir.file("sound.MCD") + "\t0\tﾌｧｲﾙｻｲｽﾞ不正(131072 ﾊﾞｲﾄ)\n" + dir.file("sound.MCD") +
+             "\t0\tVGS署名(VgsM)なし\n" + dir.file("sound.MCD") + "\t0\tｶｰﾄﾞ署名(MC)なし\n"},
+        {{"check", dir.file("bare.mem")},
+         1,
+         dir.file("bare.mem") + "\t0\tﾌｧｲﾙｻｲｽﾞ不正(131072 ﾊﾞｲﾄ)\n" + dir.file("bare.mem") +
+             "\t0\tVGS署名(VgsM)なし\n" + dir.file("bare.mem") + "\t0\tｶｰﾄﾞ署名(MC)なし\n"},
+        {{"check", dir.file("vgs.MCD")}, 0, ""},
     };
     for (const auto& c : cases) {
         const auto result = runCli(c.args);

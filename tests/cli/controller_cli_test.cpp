@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -58,7 +60,7 @@ TEST(CliController, PrintsAndSetsRowsByTheSelectorsNames) {
     EXPECT_EQ(second[740], 59);
 }
 
-TEST(CliController, NamesOutsideTheRowsListsAndRefusedWritesExitOne) {
+TEST(CliController, NamesOutsideTheRowsListsAreBadUsage) {
     TempDir dir;
     const std::string env = registryEnv(dir.file("user.reg"));
     for (const auto& args : std::vector<std::vector<std::string>>{
@@ -66,20 +68,78 @@ TEST(CliController, NamesOutsideTheRowsListsAndRefusedWritesExitOne) {
              {"controller", "set", "1", "4", "ID1", "ｺﾝﾄﾛｰﾗ Y軸"},
              {"controller", "set", "1", "2", "ID1", "ﾎﾞﾀﾝ01"},
              {"controller", "set", "1", "4", "ID17", "A"},
-             {"controller", "set", "1", "4", "ID1", "a"}}) {
+             {"controller", "set", "1", "4", "ID1", "ｷｰ"}}) {
         auto result = runCli(args, env);
-        EXPECT_EQ(result.status, 1) << args[5];
-        EXPECT_EQ(result.out.find("usage:"), std::string::npos);
+        EXPECT_EQ(result.status, 2) << args[5];
+        EXPECT_NE(result.out.find("usage:"), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("user.reg")));
+}
+
+// Only the named controller's value is read and written; one that cannot be
+// read as a 1,480-byte record, or cannot be written, fails and stays as it was.
+TEST(CliController, RefusalsExitOneAndWriteNothing) {
+    TempDir dir;
+    const std::string env = registryEnv(dir.file("user.reg"));
+    platform::WineRegistryStore store(
+        platform::RegistryLocation{platform::RegistryStoreKind::OwnFile, dir.file("user.reg"), {}});
+    ASSERT_TRUE(emulator::writeRegBinary(store, emulator::kCurrentUser,
+                                         emulator::kControllersKeyPath, "Bank 00 Slot 00",
+                                         std::vector<std::uint8_t>(100, 0x41)));
+    const std::string before = readBytes(dir.file("user.reg"));
+    auto shortValue = runCli({"controller", "set", "1", "4", "ID1", "A"}, env);
+    EXPECT_EQ(shortValue.status, 1);
+    EXPECT_NE(shortValue.out.find("\"Bank 00 Slot 00\" is 100 bytes"), std::string::npos)
+        << shortValue.out;
+    EXPECT_EQ(readBytes(dir.file("user.reg")), before);
 
     writeBytes(dir.file("user.reg"), "REGEDIT4\n");
-    auto refused = runCli({"controller", "set", "1", "4", "ID1", "A"}, env);
+    auto refused = runCli({"controller", "set", "2", "4", "ID1", "A"}, env);
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.out.find("\"Bank 00 Slot 00\" not written"), std::string::npos)
+    EXPECT_NE(refused.out.find("\"Bank 01 Slot 00\" not written"), std::string::npos)
         << refused.out;
-    EXPECT_NE(refused.out.find("\"Bank 01 Slot 00\" not written"), std::string::npos);
+    EXPECT_EQ(refused.out.find("Bank 00"), std::string::npos);
     EXPECT_EQ(readBytes(dir.file("user.reg")), "REGEDIT4\n");
+}
+
+// Names as an input method types them, in any letter case; the bash
+// completion offers exactly the names of the row's lists.
+TEST(CliController, TypedNamesAndTheCompletionsNames) {
+    TempDir dir;
+    const std::string env = registryEnv(dir.file("user.reg"));
+    auto typed = runCli({"controller", "set", "2", "13", "ｉｄ１６", "ボタン１２"}, env);
+    EXPECT_EQ(typed.status, 0) << typed.out;
+    EXPECT_EQ(typed.out, "2\t13\tID16\tﾎﾞﾀﾝ12\n");
+
+    auto completion = [](const std::string& words, int cword) {
+        const std::string script = "source " + shellQuote(TOBREL_COMPLETION_PATH) +
+                                   "; COMP_WORDS=(" + words +
+                                   " ''); COMP_CWORD=" + std::to_string(cword) +
+                                   "; _tobrel_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
+        std::string out;
+        if (FILE* pipe = popen(("bash -c " + shellQuote(script)).c_str(), "r")) {
+            std::array<char, 4096> buffer{};
+            for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+                out.append(buffer.data(), n);
+            }
+            pclose(pipe);
+        }
+        return out;
+    };
+    std::string ids;
+    for (int item = 0; item < emulator::kIdTableSize; ++item) {
+        ids += std::string(emulator::idEntry(item + 1).name) + "\n";
+    }
+    EXPECT_EQ(completion("tobrel-cli controller set 1 0", 5), ids);
+    for (int row : {0, 2, 4, 13}) {
+        std::string keys;
+        for (int item = 0; item < emulator::keyItemCount(row); ++item) {
+            keys += std::string(emulator::keyItemName(row, item)) + "\n";
+        }
+        EXPECT_EQ(completion("tobrel-cli controller set 1 " + std::to_string(row) + " ID1", 6),
+                  keys)
+            << row;
+    }
 }
 
 TEST(CliController, BadUsageExitsTwo) {

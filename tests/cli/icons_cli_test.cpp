@@ -5,6 +5,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <QImage>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tobrel::testing {
@@ -75,11 +76,18 @@ TEST(CliSavesIcons, WritesEachSavesIconAndNamesItOnItsLine) {
     }
     EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), icon->rgba.begin()));
 
-    // A folder that does not exist fails the run but still lists the saves.
-    const auto failed =
-        runCli({"saves", "--vgs", "--icons", dir.file("nowhere"), dir.file("CARD.MEM")});
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_NE(failed.out.find("PICTURE\t2\t\n"), std::string::npos) << failed.out;
+    // A folder that does not exist is made, parents included; one that cannot
+    // be made fails the run at once with one message.
+    const std::string made = dir.file("new/icons");
+    const auto created = runCli({"saves", "--icons", made, dir.file("CARD.MEM")});
+    EXPECT_EQ(created.status, 0) << created.out;
+    EXPECT_EQ(listFolder(made), std::vector<std::string>{"CARD_02.png"});
+    writeBytes(dir.file("plain"), "x");
+    const auto blocked =
+        runCli({"saves", "--icons", dir.file("plain/icons"), dir.file("CARD.MEM")});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_EQ(blocked.out.rfind(dir.file("plain/icons") + ": ", 0), 0u) << blocked.out;
+    EXPECT_EQ(std::count(blocked.out.begin(), blocked.out.end(), '\n'), 1) << blocked.out;
 }
 
 } // namespace

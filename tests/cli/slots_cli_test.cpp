@@ -1,11 +1,14 @@
 // tobrel-cli slots: printing and setting the memory-card slots.
 
+#include "emulator/card_slots.h"
 #include "tests/support/card_images.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/registry_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace tobrel::testing {
 namespace {
@@ -39,30 +42,91 @@ TEST(CliSlots, PrintsFourLabelledSlots) {
     EXPECT_EQ(runCli({"slots"}, env).out.find(dir.file("A.MCD")), std::string::npos);
 }
 
-TEST(CliSlots, RejectedCardsExitOneAndChangeNothing) {
+// Every way slots set refuses: its exit status, its reason, and the registry
+// file left byte for byte as it was.
+TEST(CliSlots, EveryRefusalHasItsExitStatusAndWritesNothing) {
     TempDir dir;
-    const std::string env = registryEnv(dir.file("user.reg"));
-    writeBytes(dir.file("A.MCD"), makeCardBody());
-    writeBytes(dir.file("LONG.MCD"), makeCardBody() + "x");
-    ASSERT_EQ(runCli({"slots", "set", "vgs", "2", dir.file("B.MEM")}, env).status, 1);
-    auto wrong = runCli({"slots", "set", "vgs", "2", dir.file("A.MCD")}, env);
-    EXPECT_EQ(wrong.status, 1);
-    EXPECT_NE(wrong.out.find("VGSﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,136ﾊﾞｲﾄ)を指定して下さい。"), std::string::npos);
-    auto longer = runCli({"slots", "set", "bleem", "1", dir.file("LONG.MCD")}, env);
-    EXPECT_EQ(longer.status, 1);
-    EXPECT_NE(longer.out.find("bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)を指定して下さい。"),
-              std::string::npos);
-    writeBytes(dir.file("wave\u301C.MCD"), makeCardBody());
-    auto wave = runCli({"slots", "set", "bleem", "2", dir.file("wave\u301C.MCD")}, env);
-    EXPECT_EQ(wave.status, 1);
-    EXPECT_NE(wave.out.find("Shift-JIS"), std::string::npos) << wave.out;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("user.reg")));
+    const std::string prefix = makeFakePrefix(dir.path() / "pfx");
+    const std::string userReg = prefix + "/user.reg";
+    const std::string cards = prefix + "/drive_c/";
+    writeBytes(cards + "A.MCD", makeCardBody());
+    writeBytes(cards + "LONG.MCD", makeCardBody() + "x");
+    writeBytes(cards + "B.MEM", makeVgsImage(makeCardBody()));
+    writeBytes(cards + "wave\u301C.MCD", makeCardBody());
+    writeBytes(dir.file("OUT.MCD"), makeCardBody()); // outside every drive (no z:)
+    const std::string env = registryEnv(userReg) + " WINEPREFIX=" + shellQuote(prefix);
+    ASSERT_EQ(runCli({"slots", "set", "vgs", "1", cards + "B.MEM"}, env).status, 0);
+    const std::string wineFile = readBytes(userReg);
 
-    writeBytes(dir.file("user.reg"), "REGEDIT4\n");
-    auto foreign = runCli({"slots", "set", "bleem", "1", dir.file("A.MCD")}, env);
-    EXPECT_EQ(foreign.status, 1);
-    EXPECT_NE(foreign.out.find("not a Wine registry file"), std::string::npos) << foreign.out;
-    EXPECT_EQ(readBytes(dir.file("user.reg")), "REGEDIT4\n");
+    const std::string bleemCard = "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)を指定して下さい。";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string reason;
+        std::string store = ""; // "foreign", "wineserver" or a plain Wine file
+    } cases[] = {
+        {"slot 0", {"slots", "set", "bleem", "0", cards + "A.MCD"}, 2, "usage:"},
+        {"slot 3", {"slots", "set", "bleem", "3", cards + "A.MCD"}, 2, "usage:"},
+        {"emulator", {"slots", "set", "epsxe", "1", cards + "A.MCD"}, 2, "usage:"},
+        {"no path", {"slots", "set", "bleem", "1"}, 2, "usage:"},
+        {"missing card", {"slots", "set", "bleem", "1", cards + "NONE.MCD"}, 1, bleemCard},
+        {"wrong size", {"slots", "set", "bleem", "1", cards + "LONG.MCD"}, 1, bleemCard},
+        {"wrong layout", {"slots", "set", "bleem", "1", cards + "B.MEM"}, 1, bleemCard},
+        {"outside the drives",
+         {"slots", "set", "bleem", "1", dir.file("OUT.MCD")},
+         1,
+         std::string(emulator::kPathOutsideDrives)},
+        {"not Shift-JIS",
+         {"slots", "set", "bleem", "1", cards + "wave\u301C.MCD"},
+         1,
+         std::string(emulator::kPathNotForEmulator)},
+        {"no such drive", {"slots", "set", "bleem", "1", "q:\\A.MCD"}, 1, "no such drive"},
+        {"wineserver",
+         {"slots", "set", "bleem", "1", cards + "A.MCD"},
+         1,
+         "wineserver -k",
+         "wineserver"},
+        {"foreign file",
+         {"slots", "set", "bleem", "1", cards + "A.MCD"},
+         1,
+         "not a Wine registry file",
+         "foreign"},
+    };
+    for (const auto& c : cases) {
+        const std::string before = c.store == "foreign" ? "REGEDIT4\n" : wineFile;
+        writeBytes(userReg, before);
+        std::optional<LockHolder> wineserver;
+        const std::string lock = serverLockPath(prefix, "/tmp");
+        if (c.store == "wineserver") {
+            wineserver.emplace(lock);
+            ASSERT_TRUE(wineserver->locked());
+        }
+        const auto result = runCli(c.args, env);
+        if (wineserver) {
+            wineserver->release();
+        }
+        std::filesystem::remove_all(lock.substr(0, lock.rfind('/')));
+        EXPECT_EQ(result.status, c.status) << c.name << ": " << result.out;
+        EXPECT_NE(result.out.find(c.reason), std::string::npos) << c.name << ": " << result.out;
+        EXPECT_EQ(readBytes(userReg), before) << c.name;
+    }
+}
+
+// An empty ~/.wine is no Wine prefix: Tobrel's own store takes the slot.
+TEST(CliSlots, EmptyWineFolderIsNotAPrefix) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("home/.wine"));
+    writeBytes(dir.file("A.MCD"), makeCardBody());
+    const std::string env =
+        "env -u TOBREL_REGISTRY -u WINEPREFIX HOME=" + shellQuote(dir.file("home")) +
+        " XDG_CONFIG_HOME=" + shellQuote(dir.file("config"));
+    const auto set = runCli({"slots", "set", "bleem", "1", dir.file("A.MCD")}, env);
+    EXPECT_EQ(set.status, 0) << set.out;
+    EXPECT_EQ(set.out, "bleem! Slot1\t" + dir.file("A.MCD") + "\n");
+    EXPECT_NE(readBytes(dir.file("config/tobrel/user.reg")).find(dir.file("A.MCD")),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("home/.wine/user.reg")));
 }
 
 TEST(CliSlots, BadUsageExitsTwo) {

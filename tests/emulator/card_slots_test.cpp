@@ -186,8 +186,11 @@ TEST(ChooseCardForSlot, WinePrefixStoresDriveLetterPaths) {
     EXPECT_TRUE(choice.accepted);
     EXPECT_EQ(choice.slotText, "C:\\CARDS\\A.MEM");
     EXPECT_EQ(slotTextToLocalPath(wine, "c:\\cards\\a.mem"), prefix + "/dosdevices/c:/CARDS/A.MEM");
-    // Outside every drive of the prefix (it has no z:), the emulators could not open it.
-    EXPECT_FALSE(chooseCardForSlot(SlotEmulator::Vgs, wine, dir.file("OUT.MEM")).accepted);
+    // Outside every drive of the prefix (it has no z:), the emulators could not
+    // open it: the path is what is wrong, not the card.
+    const auto outside = chooseCardForSlot(SlotEmulator::Vgs, wine, dir.file("OUT.MEM"));
+    EXPECT_FALSE(outside.accepted);
+    EXPECT_EQ(outside.message, kPathOutsideDrives);
 }
 
 } // namespace

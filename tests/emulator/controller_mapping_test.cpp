@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <random>
 #include <set>
 #include <vector>
@@ -146,6 +148,89 @@ TEST_F(ControllerMappingTest, ValuesThatCannotBeReadLeaveTheirRecordAndShortOnes
     store(1, shortValue);
     EXPECT_EQ(mapping_.load(), (std::array<bool, 2>{true, true}));
     EXPECT_EQ(mapping_.record(1), expected);
+}
+
+// One named row: only that entry's tag, ID and code change, in that
+// controller's value alone, whatever the other entries hold (codes and IDs
+// outside the tables included); a value that is not a record stays as it is.
+TEST_F(ControllerMappingTest, EditingOneRowChangesOnlyThatEntrysBytes) {
+    auto first = vgsRecord(3);
+    putEntry(first, 0, kKeyboardTag, 200, 0xBA); // an ID and a key no table holds
+    putEntry(first, 5, kKeyboardTag, 112, 13);   // Enter
+    auto second = vgsRecord(4);
+    putEntry(second, 7, kJoystickTag, 0, 37);
+    const struct {
+        const char* name;
+        std::optional<std::vector<std::uint8_t>> value; // controller 2's value before
+        RowEdit::Outcome outcome;
+    } cases[] = {
+        {"record", second, RowEdit::Outcome::Written},
+        {"no value yet", std::nullopt, RowEdit::Outcome::Written},
+        {"one byte short", noisyBytes(kControllerRecordSize - 1, 7), RowEdit::Outcome::NotARecord},
+        {"one byte long", noisyBytes(kControllerRecordSize + 1, 8), RowEdit::Outcome::NotARecord},
+        {"empty value", std::vector<std::uint8_t>{}, RowEdit::Outcome::NotARecord},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(file());
+        store(0, first);
+        if (c.value) {
+            store(1, *c.value);
+        }
+        const auto edit = editControllerRow(store_, 1, 13, {15, 93}); // ID15, ﾎﾞﾀﾝ12
+        EXPECT_EQ(edit.outcome, c.outcome) << c.name;
+        EXPECT_EQ(stored(0), first) << c.name;
+        std::vector<std::uint8_t> expected = c.value.value_or(std::vector<std::uint8_t>{});
+        if (c.outcome == RowEdit::Outcome::Written) {
+            if (!c.value) { // as the panel's Apply writes a missing value
+                expected.assign(kControllerRecordSize, 0);
+                for (int row = 0; row < kControllerRows; ++row) {
+                    putEntry(expected, row, kEmptyTag, 0, 0);
+                }
+            }
+            putEntry(expected, 13, kJoystickTag, 126, 59);
+            EXPECT_EQ(selectionFromEntry(edit.record.entries[13], 13), (RowSelection{15, 93}));
+        } else {
+            EXPECT_EQ(edit.valueSize, expected.size()) << c.name;
+        }
+        EXPECT_EQ(stored(1), expected) << c.name;
+    }
+}
+
+TEST(ControllerNames, TypedAsAnInputMethodTypesThemOrInAnotherCase) {
+    const struct {
+        int row;
+        const char* typed;
+        std::optional<int> item;
+    } keys[] = {
+        {13, "ﾎﾞﾀﾝ12", 93},
+        {13, "ボタン１２", 93},
+        {13, "ぼたん12", 93},
+        {4, "ﾎﾞﾀﾝ01", 82},
+        {2, "コントローラ　Ｘ軸", 82},
+        {0, "ｺﾝﾄﾛｰﾗ y軸", 82},
+        {4, "page up", 15},
+        {4, "ｎｕｍ　．", 77},
+        {4, "a", 41},
+        {4, "ｚ", 66},
+        {4, "f12", 30},
+        {4, "empty", 0},
+        {4, "←", 1},
+        {13, "ボタン13", std::nullopt},
+        {0, "コントローラ X軸", std::nullopt}, // the up row has no X axis
+        {4, "ﾎﾞﾀﾝ", std::nullopt},
+        {4, "PAGEUP", std::nullopt},
+    };
+    for (const auto& k : keys) {
+        EXPECT_EQ(keyItemByName(k.row, k.typed), k.item) << k.typed;
+    }
+    const struct {
+        const char* typed;
+        std::optional<int> item;
+    } ids[] = {{"ID16", 16}, {"id16", 16},           {"ＩＤ１６", 16},
+               {"Empty", 0}, {"ID17", std::nullopt}, {"ID 16", std::nullopt}};
+    for (const auto& i : ids) {
+        EXPECT_EQ(idItemByName(i.typed), i.item) << i.typed;
+    }
 }
 
 // A registry that refuses the values named in refused and records every write.

@@ -65,6 +65,8 @@ TEST(RegistryLocation, FollowsTheEnvironment) {
     {
         ScopedEnv explicitFile("TOBREL_REGISTRY", std::nullopt);
         ScopedEnv winePrefix("WINEPREFIX", prefix + "/");
+        EXPECT_EQ(locateRegistry().kind, RegistryStoreKind::OwnFile); // empty: not a prefix
+        writeBytes(prefix + "/system.reg", "");
         auto location = locateRegistry();
         EXPECT_EQ(location.kind, RegistryStoreKind::WinePrefix);
         EXPECT_EQ(location.file, prefix + "/user.reg");
@@ -82,9 +84,22 @@ TEST(RegistryLocation, FollowsTheEnvironment) {
         }
         ScopedEnv noXdg("XDG_CONFIG_HOME", std::nullopt);
         EXPECT_EQ(locateRegistry().file, dir.file("home") + "/.config/tobrel/user.reg");
-        fs::create_directories(dir.file("home") + "/.wine");
-        EXPECT_EQ(locateRegistry().file, dir.file("home") + "/.wine/user.reg");
-        EXPECT_EQ(locateRegistry().kind, RegistryStoreKind::WinePrefix);
+        // ~/.wine is the prefix once it holds any of Wine's own entries; an
+        // empty folder is not one.
+        const std::string wine = dir.file("home") + "/.wine";
+        for (const char* entry : {"user.reg", "system.reg", "dosdevices/"}) {
+            fs::remove_all(wine);
+            fs::create_directories(wine);
+            EXPECT_EQ(locateRegistry().kind, RegistryStoreKind::OwnFile) << entry;
+            EXPECT_EQ(locateRegistry().file, dir.file("home") + "/.config/tobrel/user.reg");
+            if (std::string_view(entry).ends_with('/')) {
+                fs::create_directories(wine + "/" + entry);
+            } else {
+                writeBytes(wine + "/" + entry, "");
+            }
+            EXPECT_EQ(locateRegistry().file, wine + "/user.reg") << entry;
+            EXPECT_EQ(locateRegistry().kind, RegistryStoreKind::WinePrefix) << entry;
+        }
     }
     {
         // TOBREL_REGISTRY inside a prefix is that prefix's registry.
@@ -113,10 +128,14 @@ TEST(WineRegistryStore, QueryGivesCodePage932BytesWithinTheBound) {
 
     std::array<std::uint8_t, 18> short1{};
     short1.fill(0xEE);
-    EXPECT_FALSE(store.queryValue(*key, "Path", short1));
+    EXPECT_FALSE(store.queryValue(*key, "Path", short1, &delivered));
+    EXPECT_EQ(delivered, 19u); // the size it would need
     for (auto byte : short1) {
         EXPECT_EQ(byte, 0xEE); // untouched
     }
+    delivered = 7;
+    EXPECT_FALSE(store.queryValue(*key, "missing", short1, &delivered));
+    EXPECT_EQ(delivered, 7u);
 
     // A string without a stored terminator gets one when there is room, uncounted.
     std::array<std::uint8_t, 4> room;
