@@ -81,7 +81,15 @@ void CodeListPanel::cmdCodeList_Click() {
         txtCodeList->clear();
         return;
     }
-    txtCodeList->setText(QString::fromStdString(platform::nameForDisplay(dlgCmmn_.localPath)));
+    // A name in Shift-JIS bytes shows as its text, whose code page 932 form
+    // in the settings file is those very bytes again.
+    const std::string path = platform::nameForDisplay(dlgCmmn_.localPath);
+    if (!platform::fitsCp932(path)) {
+        showErrorMessage(mainWindow_, toQString(codelist::kPathNotStorableMessage) +
+                                          QLatin1Char('\n') + toQString(path));
+        return;
+    }
+    txtCodeList->setText(toQString(path));
 }
 
 void CodeListPanel::cmdDrip_Click() {

@@ -51,6 +51,9 @@ std::string CommonDialog::localBytesOf(const QString& path) {
             resolved = std::move(candidate);
         }
         if (!resolved.empty()) {
+            if (path.endsWith(QLatin1Char('/'))) {
+                resolved += '/'; // still no file's name
+            }
             return resolved;
         }
     }

@@ -5,7 +5,9 @@
 #include "app/ProgramStarter.h"
 #include "app/Twips.h"
 #include "app/UserPrompts.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/program_icons.h"
 #include "settings/paths.h"
 
@@ -116,10 +118,29 @@ void LaunchPanel::slotPathChanged(std::size_t slot) {
     cmdLIcon[slot]->setToolTip(path.isEmpty() ? toQString(launcher::kFreeSlotText) : path);
 }
 
+launcher::LaunchContext LaunchPanel::launchContext() const {
+    return context_ ? *context_ : launcher::systemLaunchContext();
+}
+
+std::string LaunchPanel::programFile(std::size_t slot) const {
+    const std::string path = txtLaunch[slot]->text().toStdString();
+    if (path.empty()) {
+        return {};
+    }
+    // Only a drive-letter path needs to know the system (Wine's prefix).
+    const auto file = platform::isWindowsFormPath(path)
+                          ? launcher::programFile(path, launchContext())
+                          : std::optional<std::string>(path);
+    if (!file) {
+        return {};
+    }
+    return platform::pathEntryExists(*file) ? *file : CommonDialog::localBytesOf(toQString(*file));
+}
+
 void LaunchPanel::restoreSlot(int slot, const QString& storedPath) {
     const auto index = static_cast<std::size_t>(slot);
     txtLaunch[index]->setText(storedPath);
-    if (!storedPath.isEmpty() && !settings::fileExistsForSettings(storedPath.toStdString())) {
+    if (!storedPath.isEmpty() && !settings::fileExistsForSettings(programFile(index))) {
         txtLaunch[index]->clear();
     }
     if (!txtLaunch[index]->text().isEmpty()) {
@@ -132,7 +153,7 @@ QString LaunchPanel::slotPath(int slot) const {
 }
 
 bool LaunchPanel::drawIcon(std::size_t slot) {
-    const auto icons = platform::readProgramIcons(txtLaunch[slot]->text().toStdString());
+    const auto icons = platform::readProgramIcons(programFile(slot));
     if (icons.groupCount <= 0) {
         return false;
     }
@@ -154,15 +175,27 @@ void LaunchPanel::clearSurface(std::size_t slot) {
 
 void LaunchPanel::cmdLaunch_Click(int slot) {
     const auto index = static_cast<std::size_t>(slot);
+    // The dialog opens where the slot's program lies on this system.
+    const std::string file = programFile(index);
     const auto start = launcher::registerDialogStart(
-        txtLaunch[index]->text().toStdString(), QApplication::applicationDirPath().toStdString());
+        file.empty() ? txtLaunch[index]->text().toStdString() : platform::nameForDisplay(file),
+        QApplication::applicationDirPath().toStdString());
     dlgCmmn_.dialogTitle = toQString(launcher::kRegisterDialogTitle);
     dlgCmmn_.filter = toQString(launcher::kProgramFilter);
     dlgCmmn_.flags = launcher::kRegisterDialogFlags;
     dlgCmmn_.initDir = QString::fromStdString(start.initialDirectory);
     dlgCmmn_.fileName = QString::fromStdString(start.fileName);
     const bool chosen = dlgCmmn_.showOpen();
-    const QString path = chosen ? dlgCmmn_.fileName.trimmed() : QString();
+    // A name in Shift-JIS bytes shows as its text, whose code page 932 form
+    // in the settings file is those very bytes again.
+    const QString path =
+        chosen ? toQString(platform::nameForDisplay(dlgCmmn_.localPath)) : QString();
+    if (!launcher::pathCanBeStored(path.toStdString())) {
+        // It would work now but be lost at the next start: the slot stays as it was.
+        showErrorMessage(mainWindow_,
+                         toQString(launcher::kPathNotStorableMessage) + QLatin1Char('\n') + path);
+        return;
+    }
     txtLaunch[index]->setText(path);
     clearSurface(index);
     // Cancel frees the slot. A program without icons shows none rather than
@@ -180,12 +213,12 @@ void LaunchPanel::cmdLIcon_Click(int slot) {
     const auto failed = [this, &path](std::string_view message) {
         showErrorMessage(mainWindow_, toQString(message) + QLatin1Char('\n') + path);
     };
-    if (!platform::regularFileExists(path.toStdString())) {
+    const std::string file = programFile(static_cast<std::size_t>(slot));
+    if (!platform::regularFileExists(file)) {
         failed(launcher::kProgramMissingMessage);
         return;
     }
-    const auto command = launcher::launchCommand(
-        path.toStdString(), context_ ? *context_ : launcher::systemLaunchContext());
+    const auto command = launcher::launchCommand(file, launchContext());
     if (command.action == launcher::LaunchAction::WineMissing) {
         failed(launcher::kWineMissingMessage);
     } else if (!ProgramStarter::current().start(command)) {

@@ -26,7 +26,9 @@ public:
     LaunchPanel(QWidget* mainWindow, CommonDialog& dialog);
 
     // Load step: the slot takes its stored path; a path whose file is gone
-    // empties the slot, a remaining one shows its program's icon.
+    // empties the slot, a remaining one shows its program's icon. The stored
+    // text stays as it was; a drive-letter path names a file in the Wine
+    // prefix's drives, a name in Shift-JIS bytes the entry with those bytes.
     void restoreSlot(int slot, const QString& storedPath);
     // The slot's path as the unload step stores it; empty for a free slot.
     QString slotPath(int slot) const;
@@ -43,6 +45,10 @@ private:
     // Paints the first icon of the slot's program onto its drawing surface and
     // shows it on the start button. False when the file has no icon.
     bool drawIcon(std::size_t slot);
+    // The file the slot's path names, in the file system's own bytes; empty
+    // for a free slot and a drive-letter path that no drive holds.
+    std::string programFile(std::size_t slot) const;
+    launcher::LaunchContext launchContext() const;
     void clearSurface(std::size_t slot);
     void slotPathChanged(std::size_t slot);
 

@@ -274,7 +274,8 @@ void frmMain::unload() {
     fraConvert->stopJob();
     fraCodeList->stopJob();
     IniWriteBatch writer;
-    writeSetting(writer, kKeyLastDir, fraConvert->lastDir());
+    writeSetting(writer, kKeyLastDir,
+                 toQString(storableFolder(toStdString(fraConvert->lastDir()))));
     const QPoint position = positionToSave();
     if (storedPosition_ && position == placedAt_) {
         // Never moved since it was placed: the stored values stand as they were,

@@ -17,6 +17,12 @@ namespace tobrel::codelist {
 // Name of the output file, always written into the input file's folder.
 inline constexpr std::string_view kOutputFileName = "codelist_japan.inf";
 
+// A chosen list whose path the settings file cannot keep as CODEPATH: it holds
+// code page 932 text, and the path would come back as another one. The path
+// follows on the next line; the box keeps what it held.
+inline constexpr std::string_view kPathNotStorableMessage =
+    "このパスは指定できません(Shift-JISで表せない文字を含みます)。";
+
 // Input is read in blocks of this size. A line longer than a block is still
 // handled whole: the buffer grows to hold it.
 inline constexpr std::size_t kReadBlockSize = std::size_t{1} << 20;

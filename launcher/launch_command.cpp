@@ -27,7 +27,9 @@ LaunchCommand windowsCommand(std::string_view path, const LaunchContext& context
     return command;
 }
 
-LaunchCommand linuxCommand(std::string_view path, const LaunchContext& context) {
+LaunchCommand linuxCommand(std::string_view slotPath, const LaunchContext& context) {
+    const std::string file = programFile(slotPath, context).value_or(std::string(slotPath));
+    const std::string_view path = file;
     LaunchCommand command;
     const bool applet = isControlPanelApplet(path);
     if (!applet && !isExecutable(path)) {
@@ -44,7 +46,9 @@ LaunchCommand linuxCommand(std::string_view path, const LaunchContext& context) 
     command.program = context.wineProgram;
     if (applet) {
         std::optional<std::string> inPrefix;
-        if (context.toWinePath) {
+        if (platform::isWindowsFormPath(slotPath)) {
+            inPrefix = std::string(slotPath); // already as programs in the prefix see it
+        } else if (context.toWinePath) {
             inPrefix = context.toWinePath(path);
         }
         command.arguments = {"control.exe", inPrefix.value_or(std::string(path))};
@@ -60,6 +64,13 @@ LaunchCommand linuxCommand(std::string_view path, const LaunchContext& context) 
 
 } // namespace
 
+std::optional<std::string> programFile(std::string_view path, const LaunchContext& context) {
+    if (context.host == HostSystem::Linux && platform::isWindowsFormPath(path)) {
+        return context.fromWinePath ? context.fromWinePath(path) : std::nullopt;
+    }
+    return std::string(path);
+}
+
 LaunchCommand launchCommand(std::string_view path, const LaunchContext& context) {
     if (path.empty()) {
         return {};
@@ -70,12 +81,15 @@ LaunchCommand launchCommand(std::string_view path, const LaunchContext& context)
 
 LaunchContext systemLaunchContext() {
     LaunchContext context;
-    context.host = HostSystem::Linux;
+    context.host = platform::programsRunThroughWine() ? HostSystem::Linux : HostSystem::Windows;
     context.wineProgram = platform::findWineProgram();
     context.winePrefix = platform::launchPrefix();
     context.windowsDirectory = platform::windowsDirectory();
     context.toWinePath = [prefix = context.winePrefix](std::string_view path) {
         return prefix.empty() ? std::nullopt : platform::unixPathToWindows(prefix, path);
+    };
+    context.fromWinePath = [prefix = context.winePrefix](std::string_view path) {
+        return prefix.empty() ? std::nullopt : platform::windowsPathToUnix(prefix, path);
     };
     return context;
 }

@@ -25,6 +25,10 @@ struct LaunchContext {
     // Linux: a local path as programs in the prefix see it ("Z:\home\..."); a
     // path it cannot translate (nothing) is passed on as it is.
     std::function<std::optional<std::string>(std::string_view)> toWinePath;
+    // Linux: a drive-letter path ("C:\EMU\VGS.EXE", as settings carried over
+    // from Windows hold it) to the file in the prefix's drives; nothing when no
+    // drive of the prefix holds it.
+    std::function<std::optional<std::string>(std::string_view)> fromWinePath;
 };
 
 enum class LaunchAction {
@@ -47,17 +51,24 @@ struct LaunchCommand {
     bool operator==(const LaunchCommand&) const = default;
 };
 
+// The file on this system that a slot's path names. On Linux a drive-letter
+// path is looked up in the prefix's drives (nothing when none holds it); any
+// other path, and every path on Windows, names its file itself. The slot keeps
+// its text as it is: only testing, drawing and starting use the file.
+std::optional<std::string> programFile(std::string_view path, const LaunchContext& context);
+
 // The command that starting the program at path runs.
 // Windows: a control-panel applet (".CPL" in any case) runs the command line
 // windowsDirectory + "\Control.exe " + path, the path unquoted; anything else
 // is opened with ShellExecuteA in the path's folder.
 // Linux: ".EXE" runs "wine PATH" and ".CPL" Wine's control-panel runner with
 // the applet, both in the program's folder and the context's prefix; any other
-// file is opened with the desktop's default application.
+// file is opened with the desktop's default application. A drive-letter path
+// is started as its programFile (as it is when it has none).
 LaunchCommand launchCommand(std::string_view path, const LaunchContext& context);
 
-// This system's context: Wine as installed here, and the prefix the registry
-// store uses.
+// This system's context: on Linux Wine as installed here and the prefix the
+// registry store uses; on Windows the Windows directory.
 LaunchContext systemLaunchContext();
 
 } // namespace tobrel::launcher

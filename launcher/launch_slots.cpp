@@ -1,5 +1,6 @@
 #include "launcher/launch_slots.h"
 
+#include "platform/encoding.h"
 #include "platform/paths.h"
 
 namespace tobrel::launcher {
@@ -51,6 +52,10 @@ RegisterDialogStart registerDialogStart(std::string_view slotPath, std::string_v
         return {std::string(programFolder), {}};
     }
     return {platform::directoryOf(slotPath), platform::fileNameOf(slotPath)};
+}
+
+bool pathCanBeStored(std::string_view path) {
+    return platform::fitsCp932(path);
 }
 
 bool isControlPanelApplet(std::string_view path) {

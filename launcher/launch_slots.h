@@ -21,6 +21,16 @@ inline constexpr std::string_view kProgramMissingMessage = "ﾌﾟﾛｸﾞﾗ�
 inline constexpr std::string_view kWineMissingMessage =
     "Wineがｲﾝｽﾄｰﾙされていないため、Windowsのﾌﾟﾛｸﾞﾗﾑを起動できません。";
 inline constexpr std::string_view kStartFailedMessage = "ﾌﾟﾛｸﾞﾗﾑを起動できませんでした。";
+// A chosen program whose path the settings file cannot keep; the path follows
+// on the next line. The slot stays as it was.
+inline constexpr std::string_view kPathNotStorableMessage =
+    "このパスは登録できません(Shift-JISで表せない文字を含みます)。";
+
+// Whether the settings file can keep the path (UTF-8) as it is. It holds code
+// page 932 text, so a path with a character that has no form there ("café",
+// a WAVE DASH U+301C) would come back as another path and its slot be empty
+// at the next start.
+bool pathCanBeStored(std::string_view path);
 
 // "Program1" to "Program6" for slots 0 to 5.
 std::string slotCaption(int slot);

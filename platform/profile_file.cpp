@@ -29,6 +29,13 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+// The functions read a name or a value as a C string: it ends at its first
+// NUL, although the line goes on (its '=' and last ']' still count), and the
+// blanks before that NUL go as they would at the line's end.
+std::string_view untilNul(std::string_view text) {
+    return trim(text.substr(0, text.find('\0')));
+}
+
 bool isCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
@@ -111,7 +118,7 @@ ParsedLine parseLine(std::string_view text, bool utf8) {
         std::size_t close = findLastSingle(line, ']', utf8);
         if (close != std::string_view::npos) {
             parsed.kind = ParsedLine::Kind::Section;
-            parsed.name = trim(line.substr(1, close - 1));
+            parsed.name = untilNul(trim(line.substr(1, close - 1)));
             return parsed;
         }
         // A '[' line without ']' is no header; it may still be a key line.
@@ -119,12 +126,12 @@ ParsedLine parseLine(std::string_view text, bool utf8) {
     std::size_t equals = findFirstSingle(line, '=', utf8);
     if (equals == std::string_view::npos) {
         parsed.kind = ParsedLine::Kind::BareName;
-        parsed.name = line;
+        parsed.name = untilNul(line);
         return parsed;
     }
     parsed.kind = ParsedLine::Kind::Key;
-    parsed.name = trim(line.substr(0, equals));
-    parsed.value = trim(line.substr(equals + 1));
+    parsed.name = untilNul(line.substr(0, equals));
+    parsed.value = untilNul(line.substr(equals + 1));
     return parsed;
 }
 

@@ -16,6 +16,9 @@
 //   and a write of that key gives it its value;
 // - the first of two equal keys in a section wins, and of two equal section
 //   headers only the first section is searched;
+// - a name or value ends at its first NUL byte (`K=ab<NUL>cd` reads "ab",
+//   `[S<NUL>T]` is section "S"), blanks before the NUL dropped; the line's
+//   '=' and last ']' are still looked for in the whole line;
 // - one matching pair of '"' or '\'' around the whole value is removed;
 // - lines end in CR LF, LF or a CR alone; a last line without a line end is
 //   read too;
@@ -26,7 +29,8 @@
 // Writing rules:
 // - an existing key (first match in the first matching section) is updated in
 //   place as `<key as spelled in the file>=<value>`, keeping that line's line
-//   end; when the stored value already equals the new one, nothing changes;
+//   end; when the stored value already equals the new one (as read, so up to
+//   a NUL), nothing changes and the line keeps every byte;
 // - a new key goes directly after the last key line of its section (or after
 //   the header when the section has none), so blank lines, comments and odd
 //   lines at the section's end stay attached to what follows them;

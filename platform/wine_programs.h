@@ -6,6 +6,10 @@
 
 namespace tobrel::platform {
 
+// Whether Windows programs run through Wine here: true on Linux; false on
+// Windows, where they run natively and drive-letter paths are this system's own.
+bool programsRunThroughWine();
+
 // The wine program: $WINE when it names an executable file, else "wine" or
 // "wine64" found on $PATH. Empty when Wine is not installed.
 std::string findWineProgram();

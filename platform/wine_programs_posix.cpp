@@ -40,6 +40,10 @@ std::string findOnPath(std::string_view name) {
 
 } // namespace
 
+bool programsRunThroughWine() {
+    return true;
+}
+
 std::string findWineProgram() {
     if (const char* wine = std::getenv("WINE"); wine && *wine) {
         if (std::string named = wine; named.find('/') != std::string::npos) {

@@ -7,6 +7,10 @@
 
 namespace tobrel::platform {
 
+bool programsRunThroughWine() {
+    return false;
+}
+
 std::string findWineProgram() {
     return {};
 }

@@ -1,5 +1,6 @@
 #include "settings/paths.h"
 
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_dirs.h"
@@ -15,6 +16,27 @@ bool fileExistsForSettings(const std::string& path) {
         return false;
     }
     return platform::regularFileExists(path);
+}
+
+std::string storableFolder(std::string_view folder) {
+    std::string kept(folder);
+    while (!platform::fitsCp932(kept)) {
+        const std::size_t nameStart = platform::nameStart(kept);
+        if (nameStart == 0) {
+            return {};
+        }
+        // Drop the last name ("" when the path ends in a separator) and the
+        // separator before it, except a root's own ("/", "C:\").
+        std::string parent = kept.substr(0, nameStart - 1);
+        if (parent.empty() || parent.back() == ':') {
+            parent = kept.substr(0, nameStart);
+        }
+        if (parent == kept) {
+            return {};
+        }
+        kept = std::move(parent);
+    }
+    return kept;
 }
 
 IniLocation chooseIniLocation(std::string_view executablePath, const IniPlaceFacts& facts) {

@@ -2,6 +2,7 @@
 // Whether a path kept in the settings still names a file.
 
 #include <string>
+#include <string_view>
 
 namespace tobrel::settings {
 
@@ -12,6 +13,13 @@ namespace tobrel::settings {
 // literally, since on this system they are ordinary file name characters; the
 // comparison is case-sensitive like the file system.
 bool fileExistsForSettings(const std::string& path);
+
+// The folder LASTDIR keeps for folder (UTF-8 text): the folder itself when
+// code page 932, the settings file's text, holds its path; else the nearest
+// folder above it that it holds ("/home/u" for "/home/u/café/x"), since the
+// folder would otherwise come back as a path that names nothing and the next
+// start open at the start-up folder. Empty when not even a root is left.
+std::string storableFolder(std::string_view folder);
 
 // Where the settings file of a run lives, and whether its folder may have to
 // be created when it is first written.

@@ -74,6 +74,22 @@ private slots:
         QCOMPARE(second.fileName, QStringLiteral("codelist.inf"));
     }
 
+    void listPathTheSettingsFileCannotHoldIsRefusedAndTheBoxKept() {
+        Fixture f;
+        writeBytes(f.files.file("codelist.inf"), kList);
+        std::filesystem::create_directory(f.files.path() / "café");
+        writeBytes(f.files.file("café/codelist.inf"), kList);
+        f.prompts.fileAnswers = {f.local("codelist.inf"), f.local("café/codelist.inf")};
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QTest::mouseClick(f.button("cmdCodeList"), Qt::LeftButton);
+        QCOMPARE(f.box()->text(), f.local("codelist.inf"));
+        QCOMPARE(f.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(f.prompts.messages[0].title, QStringLiteral("ｴﾗｰ"));
+        QCOMPARE(f.prompts.messages[0].text,
+                 QStringLiteral("このパスは指定できません(Shift-JISで表せない文字を含みます)。\n") +
+                     f.local("café/codelist.inf"));
+    }
+
     void proposedNameIsTheOneTheSharedDialogLastHeld() {
         Fixture f;
         TempDir registryFolder;

@@ -424,6 +424,15 @@ private slots:
         QCOMPARE(f.panel()->lastDir(), f.folder() + "/sub");
     }
 
+    void folderTheSettingsFileCannotHoldIsSavedAsTheNearestOneItCan() {
+        Fixture f;
+        std::filesystem::create_directories(f.cards.path() / "sub" / "café");
+        f.panel()->applyLastDir(f.folder() + QStringLiteral("/sub/café"));
+        QCOMPARE(f.dirIn()->path(), f.folder() + QStringLiteral("/sub/café"));
+        f.window.close();
+        QVERIFY(f.ini.read().find("LASTDIR=" + f.cards.file("sub") + "\r\n") != std::string::npos);
+    }
+
     void namesThatAreNotUtf8AreListedConvertedAndViewedByTheirOwnBytes() {
         Fixture f;
         const std::string folder = "\x83\x74\x83\x48\x83\x8B\x83\x5F"; // フォルダ in Shift-JIS

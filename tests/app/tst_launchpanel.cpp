@@ -6,6 +6,7 @@
 #include "app/TabStrip.h"
 #include "app/frmMain.h"
 #include "launcher/launch_slots.h"
+#include "platform/wine/prefix.h"
 #include "tests/app/AppTest.h"
 #include "tests/support/pe_image.h"
 
@@ -163,6 +164,90 @@ private slots:
         QVERIFY(f.ini.read().find("LAUNCHPATH0=" + kept +
                                   "\r\nLAUNCHPATH1=\r\nLAUNCHPATH2=\r\nLAUNCHPATH3=\r\n"
                                   "LAUNCHPATH4=\r\nLAUNCHPATH5=\r\n") != std::string::npos);
+    }
+
+    void pathTheSettingsFileCannotHoldIsRefusedAndTheSlotKept() {
+        Fixture f;
+        writeBytes(f.files.file("VGS.EXE"), programWithIcon(kRed));
+        f.open();
+        f.prompts.fileAnswers = {f.local("VGS.EXE")};
+        f.choose(2)->click();
+        for (const char* folder : {"café", "wave\u301C"}) {
+            std::filesystem::create_directory(f.files.path() / folder);
+            const std::string chosen = f.files.file(std::string(folder) + "/EMU.EXE");
+            writeBytes(chosen, programWithIcon(kBlue));
+            f.prompts.messages.clear();
+            f.prompts.fileAnswers = {qs(chosen)};
+            f.choose(2)->click();
+            QCOMPARE(f.prompts.messages.size(), std::size_t{1});
+            QCOMPARE(f.prompts.messages[0].title, QStringLiteral("ｴﾗｰ"));
+            QCOMPARE(f.prompts.messages[0].icon, app::MessageIcon::Warning);
+            QCOMPARE(
+                f.prompts.messages[0].text,
+                QStringLiteral("このパスは登録できません(Shift-JISで表せない文字を含みます)。\n") +
+                    qs(chosen));
+            QCOMPARE(f.box(2)->text(), f.local("VGS.EXE"));
+            QCOMPARE(f.buttonPicture(2).pixel(0, 0), kRed);
+        }
+        f.close();
+        QVERIFY(f.ini.read().find("LAUNCHPATH2=" + f.files.file("VGS.EXE") + "\r\n") !=
+                std::string::npos);
+    }
+
+    void pathInAFolderNamedInShiftJisIsKeptByItsOwnBytes() {
+        Fixture f;
+        const std::string folder = f.files.file("\x83\x51\x81\x5B\x83\x80"); // ゲーム
+        std::filesystem::create_directory(folder);
+        writeBytes(folder + "/VGS.EXE", programWithIcon(kRed));
+        // The settings file holds code page 932: the folder's own bytes.
+        const std::string stored = "[FORM]\r\nLAUNCHPATH0=" + folder + "/VGS.EXE\r\n";
+        f.ini.write(stored);
+        f.open();
+        QCOMPARE(f.box(0)->text(), f.local("ゲーム/VGS.EXE"));
+        QCOMPARE(f.buttonPicture(0).pixel(0, 0), kRed);
+        f.window->launchPanel()->setLaunchContext(linuxWith("/usr/bin/wine"));
+        f.start(0)->click();
+        QCOMPARE(f.starter.started.size(), std::size_t{1});
+        QVERIFY(f.starter.started[0] ==
+                launcher::launchCommand(folder + "/VGS.EXE", linuxWith("/usr/bin/wine")));
+        f.close();
+        QVERIFY(f.ini.read().find(stored.substr(8)) != std::string::npos);
+    }
+
+    void driveLetterPathsAreFilesOfTheWinePrefixAndStoredAsWritten() {
+        Fixture f;
+        const std::string prefix = makeFakePrefix(f.files.path() / "prefix");
+        ScopedEnv registry("TOBREL_REGISTRY", prefix + "/user.reg");
+        std::filesystem::create_directories(prefix + "/drive_c/EMU/VGS");
+        writeBytes(prefix + "/drive_c/EMU/VGS/VGS.EXE", programWithIcon(kRed));
+        f.ini.write("[FORM]\r\nLAUNCHPATH0=C:\\EMU\\VGS\\VGS.EXE\r\n"
+                    "LAUNCHPATH1=C:\\EMU\\GONE.EXE\r\nLAUNCHPATH2=Q:\\VGS.EXE\r\n");
+        f.open();
+        QCOMPARE(f.box(0)->text(), QStringLiteral("C:\\EMU\\VGS\\VGS.EXE"));
+        QCOMPARE(f.buttonPicture(0).pixel(0, 0), kRed);
+        QVERIFY(f.box(1)->text().isEmpty());
+        QVERIFY(f.box(2)->text().isEmpty());
+        // Started as the file in the prefix's drive C, in its folder.
+        auto context = linuxWith("/usr/bin/wine");
+        context.fromWinePath = [prefix](std::string_view path) {
+            return platform::windowsPathToUnix(prefix, path);
+        };
+        f.window->launchPanel()->setLaunchContext(context);
+        f.start(0)->click();
+        QVERIFY(f.prompts.messages.empty());
+        QCOMPARE(f.starter.started.size(), std::size_t{1});
+        const std::string local = prefix + "/dosdevices/c:/EMU/VGS/";
+        QCOMPARE(f.starter.started[0].arguments, std::vector<std::string>{local + "VGS.EXE"});
+        QCOMPARE(f.starter.started[0].workingDirectory, local);
+        // The register dialog opens there too (Cancel then frees the slot).
+        f.prompts.fileAnswers = {std::nullopt};
+        f.choose(0)->click();
+        QCOMPARE(f.prompts.fileRequests.at(0).initialDirectory, qs(local));
+        QCOMPARE(f.prompts.fileRequests.at(0).fileName, QStringLiteral("VGS.EXE"));
+        f.window->launchPanel()->restoreSlot(0, QStringLiteral("C:\\EMU\\VGS\\VGS.EXE"));
+        f.close();
+        QVERIFY(f.ini.read().find("LAUNCHPATH0=C:\\EMU\\VGS\\VGS.EXE\r\nLAUNCHPATH1=\r\n") !=
+                std::string::npos);
     }
 
     void startButton_data() {

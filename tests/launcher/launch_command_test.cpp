@@ -13,12 +13,16 @@ using Action = LaunchAction;
 using Strings = std::vector<std::string>;
 
 LaunchContext windowsHost() {
-    return {HostSystem::Windows, "C:\\WINDOWS", {}, {}, {}};
+    return {HostSystem::Windows, "C:\\WINDOWS", {}, {}, {}, {}};
 }
 
-// The home folder is reachable through drive Z:, nothing else is.
+// The home folder is reachable through drive Z:, and drive C: is the prefix's
+// drive_c; nothing else is.
 LaunchContext linuxHost(std::string wine = "/usr/bin/wine", std::string prefix = "/home/u/.wine") {
-    return {HostSystem::Linux, prefix + "/drive_c/windows", std::move(wine), prefix,
+    return {HostSystem::Linux,
+            prefix + "/drive_c/windows",
+            std::move(wine),
+            prefix,
             [](std::string_view path) -> std::optional<std::string> {
                 if (path.substr(0, 8) != "/home/u/") {
                     return std::nullopt;
@@ -26,6 +30,14 @@ LaunchContext linuxHost(std::string wine = "/usr/bin/wine", std::string prefix =
                 std::string windows = "Z:" + std::string(path);
                 std::replace(windows.begin(), windows.end(), '/', '\\');
                 return windows;
+            },
+            [prefix](std::string_view path) -> std::optional<std::string> {
+                if (path.substr(0, 3) != "C:\\") {
+                    return std::nullopt;
+                }
+                std::string local = prefix + "/drive_c/" + std::string(path.substr(3));
+                std::replace(local.begin(), local.end(), '\\', '/');
+                return local;
             }};
 }
 
@@ -83,6 +95,11 @@ TEST(LaunchCommand, ForEveryKindOfPathOnBothSystems) {
          open(Action::WineMissing, "/o/j.cpl")},
         {"Linux: Wine missing, other file", linuxHost(""), "/o/a.htm",
          open(Action::DesktopOpen, "/o/a.htm")},
+        {"Linux: drive-letter path started as the prefix's file", linuxHost(),
+         "C:\\EMU\\VGS\\VGS.EXE",
+         wine({"/home/u/.wine/drive_c/EMU/VGS/VGS.EXE"}, "/home/u/.wine/drive_c/EMU/VGS/")},
+        {"Linux: drive-letter applet", linuxHost(), "C:\\x\\joy.cpl",
+         wine({"control.exe", "C:\\x\\joy.cpl"}, "/home/u/.wine/drive_c/x/")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,6 +112,32 @@ TEST(LaunchCommand, ForEveryKindOfPathOnBothSystems) {
         EXPECT_EQ(got.workingDirectory, c.expected.workingDirectory);
         EXPECT_EQ(got.environment, c.expected.environment);
     }
+}
+
+TEST(LaunchCommand, ProgramFileOfASlotPath) {
+    const struct {
+        const char* name;
+        LaunchContext context;
+        std::string path;
+        std::optional<std::string> file;
+    } cases[] = {
+        {"Linux: this system's path", linuxHost(), "/home/u/VGS.EXE", "/home/u/VGS.EXE"},
+        {"Linux: drive letter through the prefix", linuxHost(), "C:\\EMU\\VGS\\VGS.EXE",
+         "/home/u/.wine/drive_c/EMU/VGS/VGS.EXE"},
+        {"Linux: a drive the prefix lacks", linuxHost(), "Q:\\VGS.EXE", std::nullopt},
+        {"Linux: no prefix to look in", LaunchContext{}, "C:\\VGS.EXE", std::nullopt},
+        {"Windows: a drive letter is this system's", windowsHost(), "Q:\\VGS.EXE", "Q:\\VGS.EXE"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(programFile(c.path, c.context), c.file) << c.name;
+    }
+}
+
+TEST(LaunchSlots, OnlyPathsCodePage932HoldsCanBeStored) {
+    EXPECT_TRUE(pathCanBeStored("/home/u/ｴﾐｭ/ゲーム.EXE"));
+    EXPECT_TRUE(pathCanBeStored("C:\\EMU\\VGS.EXE"));
+    EXPECT_FALSE(pathCanBeStored("/home/u/café/VGS.EXE"));
+    EXPECT_FALSE(pathCanBeStored("/home/u/wave\u301C/VGS.EXE")); // would come back as U+FF5E
 }
 
 TEST(LaunchSlots, NamesAndWhereTheRegisterDialogOpens) {

@@ -104,6 +104,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LeadByteWithoutTrailDoesNotSwallowEquals", "[S]\r\nK\x83=1\r\n", "S", "K\x83",
                  "1"},
         ReadCase{"EmptyKeyNeverMatches", "[S]\r\n=1\r\n", "S", "", kMissing},
+        // A NUL ends a name or value as it ends a C string; '=' and ']' after it still count.
+        ReadCase{"NulEndsValue", "[S]\r\nK=ab \0cd\r\n"s, "S", "K", "ab"},
+        ReadCase{"NulEndsQuotedValue", "[S]\r\nK='q'\0x'\r\n"s, "S", "K", "q"},
+        ReadCase{"NulEndsSectionName", "[S\0T]\r\nK=1\r\n"s, "S", "K", "1"},
+        ReadCase{"NulEndsKeyName", "[S]\r\nK\0X=1\r\n"s, "S", "K", "1"},
+        ReadCase{"NameCutAtNulHidesLaterLines", "[S]\r\nK\0X\r\nK=2\r\n"s, "S", "K", kMissing},
         // A byte-order mark makes the file UTF-8: ソ (E3 82 BD) arrives as 83 5C.
         ReadCase{"Utf8FileConvertedToCodePage", "\xEF\xBB\xBF[S]\r\nK=\xE3\x82\xBD\r\n", "S", "K",
                  kSo}),
@@ -153,6 +159,13 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"EmptyValueWrittenAsKeyEquals", "[S]\r\nK=old\r\n", "S", "K", "",
                   "[S]\r\nK=\r\n"},
         WriteCase{"ValueEndsAtNul", "", "S", "K", "ab\0cd"s, "[S]\r\nK=ab\r\n"},
+        // Lines holding a NUL keep every byte unless the write replaces them.
+        WriteCase{"ValueAsReadBeforeNulKeepsTheLine", "[S\0T]\r\nK=ab\0cd\r\n"s, "S", "K", "ab",
+                  "[S\0T]\r\nK=ab\0cd\r\n"s},
+        WriteCase{"NewKeyBesideNulLines", "[S\0T]\r\nX=1\0\r\nY\0=2\r\n"s, "S", "Z", "3",
+                  "[S\0T]\r\nX=1\0\r\nY\0=2\r\nZ=3\r\n"s},
+        WriteCase{"UpdateReplacesOnlyItsLine", "[S]\r\nK\0x=ab\0cd\r\nL=y\0z\r\n"s, "S", "k", "n",
+                  "[S]\r\nK=n\r\nL=y\0z\r\n"s},
         WriteCase{"QuotedValueStoredAsGiven", "", "S", "K", "\"q\"", "[S]\r\nK=\"q\"\r\n"},
         WriteCase{"ShiftJisValueStoredAsBytes", "", "S", "K", kSo, "[S]\r\nK=" + kSo + "\r\n"},
         WriteCase{"OnlyFirstDuplicateKeyUpdated", "[S]\r\nK=1\r\nK=2\r\n", "S", "k", "3",
@@ -227,7 +240,9 @@ INSTANTIATE_TEST_SUITE_P(NamesAndValuesThatCannotReadBack, ProfileRefusedWrite,
                                            RefusedCase{"LineFeedInValue", "S", "K", "a\nL=2"},
                                            RefusedCase{"CarriageReturnInValue", "S", "K", "a\rb"},
                                            RefusedCase{"LineFeedInSection", "S\n[T", "K", "v"},
-                                           RefusedCase{"LineFeedInKey", "S", "K\nL", "v"}),
+                                           RefusedCase{"LineFeedInKey", "S", "K\nL", "v"},
+                                           RefusedCase{"NulInKey", "S", "K\0L"s, "v"},
+                                           RefusedCase{"NulInSection", "S\0T"s, "K", "v"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A file as a user might have edited it: comments, blank lines, odd lines,

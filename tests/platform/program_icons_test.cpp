@@ -117,6 +117,13 @@ TEST(ProgramIcons, EveryTruncationIsSafeAndLosesTheIconOnceItCutsTheResources) {
 TEST(ProgramIcons, CorruptStructuresGiveNoIcon) {
     const PeFile pe = victim();
     const std::size_t dib = pe.iconData.at(1), group = pe.groupDirectory + 16;
+    // The image's data entry and sizes. More data (the group's) follows the
+    // image inside the section, so a reader that ignored the image's own end
+    // would find bytes there and show an icon.
+    const std::size_t imageEntry = pe.iconDataEntry.at(1);
+    const auto imageSize8 = getLe(victim(8).bytes, imageEntry + 4, 4);
+    const auto toSectionEnd = static_cast<std::uint32_t>(pe.bytes.size() - dib);
+    const std::uint32_t maskRow = 4; // a 32-pixel row of the one-bit mask
     const struct {
         const char* name;
         std::size_t at;
@@ -146,6 +153,11 @@ TEST(ProgramIcons, CorruptStructuresGiveNoIcon) {
         {"unknown colour depth", dib + 14, 7, 2, 1},
         {"palette larger than the depth allows", dib + 32, 257, 4, 1, false, 8},
         {"palette past the image's end", dib + 32, 256, 4, 1, false, 8},
+        {"image data one byte past the section", imageEntry + 4, toSectionEnd + 1, 4, 1},
+        {"image data up to the section's end is read", imageEntry + 4, toSectionEnd, 4, 1, true},
+        {"image ends inside its mask", imageEntry + 4, imageSize8 - 1, 4, 1, false, 8},
+        {"image ends one mask row early", imageEntry + 4, imageSize8 - maskRow, 4, 1, false, 8},
+        {"image whose mask is whole is read", imageEntry + 4, imageSize8, 4, 1, true, 8},
         {"section size beyond the file is cut to the file", pe.sectionHeader + 16, 0xFFFFFFFFu, 4,
          1, true},
     };

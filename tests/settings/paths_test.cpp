@@ -52,6 +52,22 @@ void PrintTo(const LocationCase& c, std::ostream* out) {
 
 class IniLocationChoice : public ::testing::TestWithParam<LocationCase> {};
 
+TEST(StorableFolder, NearestFolderCodePage932Holds) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/u/ｶｰﾄﾞ/ゲーム", "/home/u/ｶｰﾄﾞ/ゲーム"},
+        {"/home/u/café/x", "/home/u"},
+        {"/home/u/café/", "/home/u"},
+        {"/home/u/wave\u301C", "/home/u"},
+        {"/café", "/"},
+        {"C:\\café\\x", "C:\\"},
+        {"café", ""},
+        {"", ""},
+    };
+    for (const auto& [folder, kept] : cases) {
+        EXPECT_EQ(storableFolder(folder), kept) << folder;
+    }
+}
+
 TEST_P(IniLocationChoice, BesideTheExecutableOnlyWhereThatFolderIsWritable) {
     const IniLocation got = chooseIniLocation(GetParam().executable, GetParam().facts);
     EXPECT_EQ(got.path, GetParam().expected.path);

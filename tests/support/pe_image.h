@@ -26,7 +26,8 @@ struct PeFile {
     std::size_t groupLanguages = 0; // the first group's language directory,
     std::size_t groupDataEntry = 0; // its data entry and its GRPICONDIR
     std::size_t groupData = 0;
-    std::map<std::uint16_t, std::size_t> iconData; // each icon's data
+    std::map<std::uint16_t, std::size_t> iconData;      // each icon's data
+    std::map<std::uint16_t, std::size_t> iconDataEntry; // and its data entry
 };
 
 inline void putLe(std::string& bytes, std::size_t at, std::uint64_t value, int size) {
@@ -208,6 +209,7 @@ inline PeFile buildPe(const PeLayout& layout) {
         b.replace(kSectionAt + dataAt[r], resources[r].data.size(), resources[r].data);
         if (!resources[r].group) {
             pe.iconData[resources[r].id] = kSectionAt + dataAt[r];
+            pe.iconDataEntry[resources[r].id] = kSectionAt + dataEntry;
         } else if (resources[r].id == 1) {
             pe.groupLanguages = kSectionAt + languages;
             pe.groupDataEntry = kSectionAt + dataEntry;
