@@ -8,8 +8,8 @@ namespace {
 
 class QtDesktopShell final : public DesktopShell {
 public:
-    void openAddress(const QString& address) override {
-        QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+    bool openAddress(const QString& address) override {
+        return QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
     }
 };
 

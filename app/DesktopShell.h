@@ -10,8 +10,9 @@ class DesktopShell {
 public:
     virtual ~DesktopShell() = default;
 
-    // Asks the desktop to open the address as given; the outcome is not examined.
-    virtual void openAddress(const QString& address) = 0;
+    // Asks the desktop to open the address as given; false when no program
+    // could be started for it (no browser, for one).
+    virtual bool openAddress(const QString& address) = 0;
 
     // The shell in use; the desktop's own unless a test installed another.
     static DesktopShell& current();

@@ -6,6 +6,8 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
+#include <algorithm>
+
 namespace tobrel::app {
 namespace {
 
@@ -58,7 +60,10 @@ int TabStrip::count() const {
 }
 
 void TabStrip::resizeEvent(QResizeEvent*) {
-    bar_->setGeometry(0, 0, width(), bar_->sizeHint().height());
+    // The bar covers its tabs and no more: the free part of the row to their
+    // right is the strip's own, so that its owner sees the clicks there.
+    const QSize tabs = bar_->sizeHint();
+    bar_->setGeometry(0, 0, std::min(width(), tabs.width()), tabs.height());
 }
 
 void TabStrip::paintEvent(QPaintEvent*) {

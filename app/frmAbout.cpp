@@ -3,6 +3,7 @@
 #include "app/AppVersion.h"
 #include "app/DesktopShell.h"
 #include "app/Twips.h"
+#include "app/UserPrompts.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -95,7 +96,13 @@ void frmAbout::load(QWidget* mainWindow, const QPixmap& trayPicture) {
 }
 
 void frmAbout::lblHomePage_Click() {
-    DesktopShell::current().openAddress(lblHomePage->text());
+    const QString address = lblHomePage->text();
+    if (!DesktopShell::current().openAddress(address)) {
+        // Said over this window, which closes once the box is answered; the
+        // address is in the box for the user to open by hand.
+        showErrorMessage(this,
+                         QString::fromUtf8(kHomePageFailedMessage) + QLatin1Char('\n') + address);
+    }
     close();
 }
 

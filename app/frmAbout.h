@@ -14,6 +14,8 @@ class frmAbout : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kOffsetTwips = 360; // right of and below the main window's corner
+    // Said in an "ｴﾗｰ" box, followed by the address, when no browser opens it.
+    static constexpr const char* kHomePageFailedMessage = "ﾌﾞﾗｳｻﾞでﾎｰﾑﾍﾟｰｼﾞを開けませんでした。";
 
     // mainWindow gives the place and the window icon; trayPicture is the
     // picture of its tray icon.
@@ -26,7 +28,8 @@ public:
     QLabel* homePageLabel() const { return lblHomePage; }
     QPushButton* okButton() const { return cmdOK; }
 
-    // Click on the home page link: hands the address to the desktop, then closes.
+    // Click on the home page link: hands the address to the desktop, says so
+    // when that fails, then closes.
     void lblHomePage_Click();
 
 protected:

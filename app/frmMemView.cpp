@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -18,53 +19,88 @@
 
 namespace tobrel::app {
 
+namespace {
+
+// Keeps the icon's place in every title cell, with an icon or without, so
+// that all titles start at the same place.
+class TitleDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == 0) {
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->decorationSize = QSize(cards::kIconSide, cards::kIconSide);
+        }
+    }
+};
+
+// Lines under the grid kept for the card check's findings, shown or not.
+constexpr int kFindingLines = 2;
+
+} // namespace
+
 frmMemView::frmMemView(QWidget* mainWindow, std::string path, bool vgsLayout)
     : QWidget(nullptr, Qt::Window), path_(std::move(path)), vgsLayout_(vgsLayout),
       flxgrdMem(new QTableWidget(cards::kSaveBlockCount, 2, this)), lblNote(new QLabel(this)) {
     setObjectName(QStringLiteral("frmMemView"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ﾒﾓﾘｰｶｰﾄﾞ情報"));
-    setFixedSize(px(5175), px(3735));
 
     flxgrdMem->setObjectName(QStringLiteral("flxgrdMem"));
     flxgrdMem->setAccessibleName(QStringLiteral("セーブデータ一覧"));
     flxgrdMem->setEditTriggers(QAbstractItemView::NoEditTriggers);
     flxgrdMem->verticalHeader()->hide();
-    flxgrdMem->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    flxgrdMem->horizontalHeader()->setStretchLastSection(false);
-    // The header and all 15 save rows share the window's height, so every
-    // save shows without scrolling (and no scroll bar narrows the titles).
-    const int headerHeight = flxgrdMem->fontMetrics().height() + 4;
-    const int inner = height() - 2 * flxgrdMem->frameWidth();
-    flxgrdMem->horizontalHeader()->setFixedHeight(headerHeight);
-    flxgrdMem->verticalHeader()->setMinimumSectionSize(1);
-    flxgrdMem->verticalHeader()->setDefaultSectionSize((inner - headerHeight) /
-                                                       cards::kSaveBlockCount);
-    flxgrdMem->setColumnWidth(0, px(kDesignColumn0Twips));
+    // The title column takes what the block counts leave, so the two columns
+    // fill the grid whatever the card holds.
+    QHeaderView* columns = flxgrdMem->horizontalHeader();
+    columns->setStretchLastSection(false);
+    columns->setSectionResizeMode(0, QHeaderView::Stretch);
+    columns->setSectionResizeMode(1, QHeaderView::Fixed);
     flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
+    // Rows tall enough for an icon at its own 16 pixels above the grid line,
+    // and a grid tall enough for the header and all 15 rows: every save shows
+    // without scrolling, and no scroll bar narrows the titles.
+    const int headerHeight = flxgrdMem->fontMetrics().height() + 4;
+    const int rowHeight = std::max(cards::kIconSide, flxgrdMem->fontMetrics().height() + 2) + 1;
+    columns->setFixedHeight(headerHeight);
+    flxgrdMem->verticalHeader()->setMinimumSectionSize(1);
+    flxgrdMem->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    flxgrdMem->verticalHeader()->setDefaultSectionSize(rowHeight);
+    flxgrdMem->setIconSize(QSize(cards::kIconSide, cards::kIconSide));
+    flxgrdMem->setItemDelegateForColumn(0, new TitleDelegate(flxgrdMem));
+    const int gridHeight =
+        2 * flxgrdMem->frameWidth() + headerHeight + cards::kSaveBlockCount * rowHeight;
+    flxgrdMem->setFixedHeight(gridHeight);
 
     lblNote->setObjectName(QStringLiteral("lblNote"));
     lblNote->setWordWrap(true);
+    lblNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblNote->hide();
 
     lblCheck = new QLabel(this);
     lblCheck->setObjectName(QStringLiteral("lblCheck"));
     lblCheck->setAccessibleName(QStringLiteral("ｶｰﾄﾞの検査結果"));
     lblCheck->setWordWrap(true);
+    lblCheck->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblCheck->setContentsMargins(px(45), 0, px(45), 0);
     lblCheck->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     lblCheck->hide();
-    // Icons are drawn at their own 16 pixels where the rows are tall enough.
-    const int iconSide =
-        std::min(cards::kIconSide, flxgrdMem->verticalHeader()->defaultSectionSize());
-    flxgrdMem->setIconSize(QSize(iconSide, iconSide));
+
+    // The place under the grid for the note or the findings is there whether
+    // or not either shows: the window keeps one height.
+    findingsHeight_ = kFindingLines * lblCheck->fontMetrics().lineSpacing() + 2;
+    setFixedSize(px(5175), gridHeight + findingsHeight_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(flxgrdMem, 1);
-    layout->addWidget(lblNote);
-    layout->addWidget(lblCheck);
+    layout->addWidget(flxgrdMem);
+    layout->addWidget(lblNote, 1);
+    layout->addWidget(lblCheck, 1);
+    layout->addStretch(); // while neither shows
 
     if (mainWindow) {
         setWindowIcon(mainWindow->windowIcon());
@@ -85,7 +121,6 @@ QString frmMemView::checkLine() const {
 void frmMemView::listCardSaves() {
     const auto saves = cards::listCardSaves(path_, vgsLayout_);
     flxgrdMem->setHorizontalHeaderLabels({QStringLiteral("ﾀｲﾄﾙ"), QStringLiteral("ﾌﾞﾛｯｸ数")});
-    flxgrdMem->setColumnWidth(1, px(kColumn1Twips));
     if (!saves.readable) {
         lblNote->setText(QString::fromStdString(saves.error));
         lblNote->show();
@@ -96,9 +131,6 @@ void frmMemView::listCardSaves() {
         auto* count = new QTableWidgetItem(QString::number(save.blockCount));
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         flxgrdMem->setItem(row, 1, count);
-        if (flxgrdMem->columnWidth(0) < px(kWideColumn0Twips)) {
-            flxgrdMem->setColumnWidth(0, px(kWideColumn0Twips));
-        }
         ++row;
     }
     showCardInsight(saves);
@@ -119,30 +151,29 @@ void frmMemView::showCardInsight(const cards::CardSaves& saves) {
             title->setIcon(QIcon(QPixmap::fromImage(image)));
         }
     }
-    // A few findings fit under the grid; the rest are counted and in the tooltip.
-    constexpr std::size_t kShownFindings = 3;
-    QStringList shown;
+    // Up to three findings in the lines under the grid, fewer when they would
+    // not fit there; the rest are counted, and all are in the tooltip.
+    constexpr int kMostShown = 3;
     QStringList all;
     for (const auto& finding : saves.findings) {
         all << QString::fromStdString(cards::findingLine(finding));
-        if (static_cast<std::size_t>(shown.size()) < kShownFindings) {
-            shown << all.back();
-        }
     }
     if (all.isEmpty()) {
         return;
     }
-    QString text = shown.join(QStringLiteral("、"));
-    if (all.size() > shown.size()) {
-        text += QStringLiteral("、ほか%1件").arg(all.size() - shown.size());
+    for (int shown = std::min(kMostShown, static_cast<int>(all.size())); shown >= 1; --shown) {
+        QString text = all.mid(0, shown).join(QStringLiteral("、"));
+        if (all.size() > shown) {
+            text += QStringLiteral("、ほか%1件").arg(all.size() - shown);
+        }
+        lblCheck->setText(text);
+        if (lblCheck->heightForWidth(width()) <= findingsHeight_) {
+            break;
+        }
     }
-    lblCheck->setText(text);
     lblCheck->setToolTip(all.join(QLatin1Char('\n')));
     lblCheck->setAccessibleDescription(all.join(QStringLiteral("、")));
     lblCheck->show();
-    // The findings go below the grid, which keeps its height: all 15 rows stay
-    // in view without a scroll bar narrowing the titles.
-    setFixedHeight(height() + lblCheck->heightForWidth(width()));
 }
 
 } // namespace tobrel::app

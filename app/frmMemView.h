@@ -19,9 +19,7 @@ namespace tobrel::app {
 class frmMemView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kDesignColumn0Twips = 1005;
-    static constexpr int kWideColumn0Twips = 4320;
-    static constexpr int kColumn1Twips = 700;
+    static constexpr int kColumn1Twips = 700; // block counts; titles take the rest
 
     // Places itself beside mainWindow and lists the saves of the card image at
     // path, read as a VGS image (64-byte header first) when vgsLayout is set.
@@ -46,6 +44,7 @@ private:
     QTableWidget* flxgrdMem;
     QLabel* lblNote;
     QLabel* lblCheck = nullptr;
+    int findingsHeight_ = 0; // pixels kept under the grid for the note or the findings
 };
 
 } // namespace tobrel::app

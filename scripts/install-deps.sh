@@ -9,7 +9,7 @@ packages=("$@")
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth libxcb1-dev
+    xvfb xauth libxcb1-dev xdotool
     clang-14 libclang-rt-14-dev
 )
 # The Windows build and its tests under Wine; scripts/test.sh sets

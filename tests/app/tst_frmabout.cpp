@@ -22,8 +22,12 @@ class RecordingShell final : public app::DesktopShell {
 public:
     RecordingShell() { install(this); }
     ~RecordingShell() override { install(nullptr); }
-    void openAddress(const QString& address) override { opened.push_back(address); }
+    bool openAddress(const QString& address) override {
+        opened.push_back(address);
+        return browserThere;
+    }
     QStringList opened;
+    bool browserThere = true;
 };
 
 // What a test saw of the About window while it was open.
@@ -93,27 +97,51 @@ private slots:
     }
 
     void homePageGoesToTheDesktopUnchangedAndCloses_data() {
-        QTest::addColumn<bool>("byKeyboard");
-        QTest::newRow("click") << false;
-        QTest::newRow("Enter on the focused link") << true;
+        QTest::addColumn<int>("key"); // 0: a mouse click
+        QTest::addColumn<bool>("browserThere");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("click") << 0 << true << true;
+        QTest::newRow("Return") << int(Qt::Key_Return) << true << true;
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << true << true;
+        QTest::newRow("Space") << int(Qt::Key_Space) << true << true;
+        QTest::newRow("another key") << int(Qt::Key_A) << true << false;
+        QTest::newRow("click, no browser") << 0 << false << true;
+        QTest::newRow("Space, no browser") << int(Qt::Key_Space) << false << true;
     }
     void homePageGoesToTheDesktopUnchangedAndCloses() {
-        QFETCH(bool, byKeyboard);
+        QFETCH(int, key);
+        QFETCH(bool, browserThere);
+        QFETCH(bool, opens);
         RecordingShell shell;
+        shell.browserThere = browserThere;
+        ScriptedPrompts prompts;
+        bool aboutShownWithTheMessage = false;
         app::frmAbout about(nullptr, QPixmap());
+        prompts.onMessage = [&](const auto&) { aboutShownWithTheMessage = about.isVisible(); };
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QLabel* link = about.homePageLabel();
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
         QVERIFY(link->font().underline());
-        if (byKeyboard) {
+        if (key != 0) {
             link->setFocus();
-            QTest::keyClick(link, Qt::Key_Return);
+            QTest::keyClick(link, Qt::Key(key));
         } else {
             QTest::mouseClick(link, Qt::LeftButton);
         }
-        QCOMPARE(shell.opened, QStringList{QString::fromUtf8(app::AppVersion::kHomePage)});
-        QVERIFY(!about.isVisible());
+        const QString address = QString::fromUtf8(app::AppVersion::kHomePage);
+        QCOMPARE(shell.opened, opens ? QStringList{address} : QStringList{});
+        QCOMPARE(about.isVisible(), !opens);
+        if (opens && !browserThere) {
+            QCOMPARE(prompts.messages.size(), std::size_t{1});
+            QCOMPARE(prompts.messages[0].icon, app::MessageIcon::Warning);
+            QCOMPARE(prompts.messages[0].title, QStringLiteral("ｴﾗｰ"));
+            QCOMPARE(prompts.messages[0].text,
+                     QStringLiteral("ﾌﾞﾗｳｻﾞでﾎｰﾑﾍﾟｰｼﾞを開けませんでした。\n") + address);
+            QVERIFY(aboutShownWithTheMessage);
+        } else {
+            QVERIFY(prompts.messages.empty());
+        }
     }
 
     void opensFromTheMainWindow_data() {

@@ -212,6 +212,39 @@ private slots:
         QVERIFY(ini.read().find("WAKU=1\r\n") != std::string::npos);
     }
 
+    void wakuOnePutsTheWindowBackAgainstTheEdgeItCrossed_data() {
+        QTest::addColumn<QPoint>("across"); // which edge, as a direction
+        QTest::newRow("left") << QPoint(-1, 0);
+        QTest::newRow("right") << QPoint(1, 0);
+        QTest::newRow("top") << QPoint(0, -1);
+        QTest::newRow("bottom") << QPoint(0, 1);
+    }
+    void wakuOnePutsTheWindowBackAgainstTheEdgeItCrossed() {
+        QFETCH(QPoint, across);
+        TempSettings ini;
+        ini.write(crlf({"[FORM]", "POSTOP=1500", "POSLEFT=1500", "LASTTAB=1", "WAKU=1"}));
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+        const QSize frame = window.frameGeometry().size();
+        // 40 pixels past the edge, or 30 pixels inside along the other axis;
+        // against the edge afterwards, the other coordinate unchanged.
+        const auto past = [](int direction, int far) {
+            return direction < 0 ? -40 : direction > 0 ? far + 40 : 30;
+        };
+        const auto against = [](int direction, int far) {
+            return direction < 0 ? 0 : direction > 0 ? far : 30;
+        };
+        const int farLeft = screen.width() - frame.width();
+        const int farTop = screen.height() - frame.height();
+        window.move(past(across.x(), farLeft), past(across.y(), farTop));
+        QCOMPARE(window.frameGeometry().topLeft(),
+                 QPoint(against(across.x(), farLeft), against(across.y(), farTop)));
+        window.close();
+    }
+
     void otherWakuValuesLeaveTheWindowFree_data() {
         QTest::addColumn<QString>("waku");
         QTest::addColumn<QString>("written");

@@ -5,6 +5,7 @@
 #include "tests/app/AppTest.h"
 #include "tests/support/card_images.h"
 
+#include <QLabel>
 #include <QTableWidget>
 #include <functional>
 #include <memory>
@@ -35,6 +36,48 @@ std::string soundCard() {
 
 std::unique_ptr<app::frmMemView> openViewer(const std::string& path, bool vgs) {
     return std::make_unique<app::frmMemView>(nullptr, path, vgs);
+}
+
+std::unique_ptr<app::frmMemView> showViewer(const std::string& body) {
+    static TempDir dir; // one card at a time: each viewer has read its card when built
+    const std::string path = dir.file("SHOWN.MCD");
+    writeBytes(path, body);
+    auto viewer = openViewer(path, false);
+    viewer->show();
+    return QTest::qWaitForWindowExposed(viewer.get()) ? std::move(viewer) : nullptr;
+}
+
+// The first column from the left, from `from` on, with a pixel other than the
+// cell's background.
+int firstInkColumn(const QImage& cell, int from) {
+    const QRgb background = cell.pixel(cell.width() - 1, 0);
+    for (int x = from; x < cell.width(); ++x) {
+        for (int y = 0; y < cell.height(); ++y) {
+            if (cell.pixel(x, y) != background) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+// Where in the cell the icon's opaque pixels all show exactly; -1 if nowhere.
+int iconColumnIn(const QImage& cell, const cards::SaveIcon& icon) {
+    for (int left = 0; left + cards::kIconSide <= cell.width(); ++left) {
+        for (int top = 0; top + cards::kIconSide <= cell.height(); ++top) {
+            bool all = true;
+            for (int i = 0; all && i < cards::kIconSide * cards::kIconSide; ++i) {
+                const auto* want = icon.rgba.data() + 4 * i;
+                all = want[3] == 0 ||
+                      cell.pixel(left + i % cards::kIconSide, top + i / cards::kIconSide) ==
+                          qRgb(want[0], want[1], want[2]);
+            }
+            if (all) {
+                return left;
+            }
+        }
+    }
+    return -1;
 }
 
 } // namespace
@@ -107,6 +150,70 @@ private slots:
             }
         }
         QVERIFY(!grid->item(3, 0));
+    }
+
+    void iconsShowPixelForPixelAndTitlesStartAlike() {
+        std::string body = soundCard();
+        addChainedSave(body, {7}, "ONE");
+        body[cards::kBlockSize * 7 + cards::kIconFlagOffset] = 0; // no icon: listed all the same
+        const auto viewer = showViewer(body);
+        QVERIFY(viewer);
+        QTableWidget* grid = viewer->grid();
+        QCOMPARE(grid->item(3, 0)->text(), QStringLiteral("ONE"));
+        const auto cell = [&](int row) {
+            return grid->viewport()->grab(grid->visualItemRect(grid->item(row, 0))).toImage();
+        };
+        const auto* block = reinterpret_cast<const unsigned char*>(body.data()) + cards::kBlockSize;
+        const auto icon = cards::decodeSaveIcon(std::span(block, cards::kBlockSize));
+        QVERIFY(icon);
+        const int iconLeft = iconColumnIn(cell(0), *icon);
+        QVERIFY(iconLeft >= 0);
+        const int titleWithIcon = firstInkColumn(cell(0), iconLeft + cards::kIconSide);
+        QVERIFY(titleWithIcon != -1);
+        QCOMPARE(firstInkColumn(cell(3), 0), titleWithIcon);
+    }
+
+    void keepsOneHeightAndColumnsFillTheGrid_data() {
+        QTest::addColumn<CardDamage>("fill");
+        QTest::addColumn<bool>("findings");
+        QTest::newRow("sound card") << CardDamage([](std::string&) {}) << false;
+        QTest::newRow("empty card")
+            << CardDamage([](std::string& b) { b = makeFormattedCard(); }) << false;
+        QTest::newRow("15 saves") << CardDamage([](std::string& b) {
+            b = makeCardBody();
+            for (int n = 1; n <= 15; ++n) {
+                addSave(b, n, "SAVE", 1);
+            }
+        }) << true;
+        QTest::newRow("findings") << CardDamage([](std::string& b) {
+            for (int n = 7; n <= 15; ++n) {
+                b[static_cast<std::size_t>(128 * n + 8)] ^= 1; // link and checksum
+            }
+        }) << true;
+        QTest::newRow("findings too long for three") << CardDamage([](std::string& b) {
+            for (int n : {1, 2, 4}) { // the saves' length fields
+                b.replace(static_cast<std::size_t>(128 * n + 4), 4, "\xFF\xFF\xFF\x7F");
+                sealFrame(b, n);
+            }
+        }) << true;
+    }
+    void keepsOneHeightAndColumnsFillTheGrid() {
+        QFETCH(CardDamage, fill);
+        QFETCH(bool, findings);
+        const auto sound = showViewer(soundCard());
+        QVERIFY(sound);
+        std::string body = soundCard();
+        fill(body);
+        const auto viewer = showViewer(body);
+        QVERIFY(viewer);
+        QCOMPARE(viewer->checkLine().isEmpty(), !findings);
+        QCOMPARE(viewer->height(), sound->height());
+        QTableWidget* grid = viewer->grid();
+        QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1), grid->viewport()->width());
+        QCOMPARE(grid->columnWidth(1), 47); // 700 twips
+        QVERIFY(grid->rowViewportPosition(14) + grid->rowHeight(14) <= grid->viewport()->height());
+        const auto* line = viewer->findChild<QLabel*>("lblCheck");
+        QVERIFY(line->heightForWidth(line->width()) <= line->height());
     }
 };
 

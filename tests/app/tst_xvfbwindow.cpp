@@ -1,14 +1,19 @@
 // The real main window on an X server without a window manager or tray
 // (run under xvfb-run): minimising must leave it reachable, restoring brings
-// it back, and F1 opens the About window.
+// it back, and F1 or a real double click right of the main tabs opens the
+// About window.
 
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "tests/app/AppTest.h"
 
 #include <QGuiApplication>
+#include <QProcess>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
+#include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 #include <xcb/xcb.h>
 
 using namespace tobrel;
@@ -31,6 +36,16 @@ bool viewableOnTheServer(QWidget& window) {
     return viewable;
 }
 
+// Counts the mouse button releases the window system hands to a window.
+class ReleaseCounter : public QObject {
+public:
+    int releases = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        releases += event->type() == QEvent::MouseButtonRelease ? 1 : 0;
+        return false;
+    }
+};
+
 } // namespace
 
 class TestXvfbWindow : public QObject {
@@ -42,6 +57,9 @@ private slots:
             QSKIP("needs an X server (run under xvfb-run)");
         }
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable()); // a bare server has no tray
+        // The two clicks count as one double click however long the machine
+        // takes between them.
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
     }
 
     void minimiseKeepsTheWindowReachableAndRestoreBringsItBack() {
@@ -83,6 +101,54 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(opened);
         window.close();
+    }
+
+    void realDoubleClickRightOfTheTabsOpensTheAboutWindow_data() {
+        QTest::addColumn<bool>("onATab");
+        QTest::newRow("right of the last tab") << false;
+        QTest::newRow("on a tab") << true;
+    }
+    void realDoubleClickRightOfTheTabsOpensTheAboutWindow() {
+#ifndef TOBREL_XDOTOOL
+        QSKIP("needs xdotool");
+#else
+        QFETCH(bool, onATab);
+        TempSettings ini;
+        app::frmMain window;
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(viewableOnTheServer(window));
+        ReleaseCounter counter;
+        window.windowHandle()->installEventFilter(&counter);
+        QString caption;
+        QTimer look;
+        connect(&look, &QTimer::timeout, &window, [&] {
+            if (auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget())) {
+                caption = about->windowTitle();
+                about->close();
+            }
+        });
+        look.start(10);
+
+        QTabBar* bar = window.mainTabs()->tabBar();
+        const QRect last = bar->tabRect(bar->count() - 1);
+        const QPoint free(last.right() + 20, last.center().y());
+        QVERIFY(bar->mapTo(window.mainTabs(), free).x() < window.mainTabs()->width());
+        const QPoint at = bar->mapToGlobal(onATab ? bar->tabRect(1).center() : free);
+        QCOMPARE(QProcess::execute(QStringLiteral(TOBREL_XDOTOOL),
+                                   {QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                                    QString::number(at.x()), QString::number(at.y()),
+                                    QStringLiteral("click"), QStringLiteral("--repeat"),
+                                    QStringLiteral("2"), QStringLiteral("1")}),
+                 0);
+        // The About window opens on the second press; without it the second
+        // release is the end of the double click.
+        QTRY_VERIFY(!caption.isEmpty() || counter.releases == 2);
+        QCOMPARE(caption, onATab ? QString() : QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+        QCOMPARE(bar->currentIndex(), onATab ? 1 : 0);
+        window.close();
+#endif
     }
 };
 
