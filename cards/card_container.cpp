@@ -260,7 +260,8 @@ sonySignature(std::span<const std::uint8_t> file, std::size_t seedOffset,
     return *digest;
 }
 
-CardFileRead readCardFile(const std::string& path, bool rawFallback) {
+CardFileRead readCardFile(const std::string& path, bool rawFallback,
+                          std::optional<CardContainer> container) {
     CardFileRead read;
     int error = 0;
     const auto content = platform::readWholeFile(path, &error);
@@ -269,7 +270,9 @@ CardFileRead readCardFile(const std::string& path, bool rawFallback) {
         return read;
     }
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(content->data()), content->size());
-    auto container = detectCardContainer(bytes);
+    if (!container) {
+        container = detectCardContainer(bytes);
+    }
     if (!container && !rawFallback) {
         read.error = "ﾒﾓﾘｰｶｰﾄﾞのﾌｧｲﾙではありません";
         return read;

@@ -70,13 +70,14 @@ sonySignature(std::span<const std::uint8_t> file, std::size_t seedOffset,
 
 // Reading a card file from disk in whichever container it is in; a file that
 // is no card (no known magic, no "MC") is read as a raw card when
-// rawFallback, and refused otherwise.
+// rawFallback, and refused otherwise. A given container is taken as it is.
 struct CardFileRead {
     bool readable = false;
     std::string error; // Japanese, when not readable
     CardFile file;
 };
-CardFileRead readCardFile(const std::string& path, bool rawFallback);
+CardFileRead readCardFile(const std::string& path, bool rawFallback,
+                          std::optional<CardContainer> container = std::nullopt);
 
 // Replaces the file at path atomically with the file's bytes; false with a
 // Japanese reason when it cannot.

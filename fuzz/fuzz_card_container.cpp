@@ -10,6 +10,7 @@
 #include "cards/save_manager.h"
 #include "fuzz/fuzz_support.h"
 
+#include <algorithm>
 #include <array>
 
 using namespace tobrel;
