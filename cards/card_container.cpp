@@ -169,9 +169,15 @@ CardFile parseCardFile(std::span<const std::uint8_t> bytes, CardContainer contai
     }
     if (container == CardContainer::Vmp) {
         // The signature covers the file as the writer made it, padded to its size.
-        std::vector<std::uint8_t> whole = file.header;
-        whole.insert(whole.end(), file.card.begin(), file.card.end());
-        const auto expected = sonySignature(whole, kVmpSeedOffset, kVmpSignatureOffset);
+        const std::size_t full = headerSize + kCardBodySize;
+        std::vector<std::uint8_t> padded;
+        if (bytes.size() < full) {
+            padded = file.header;
+            padded.insert(padded.end(), file.card.begin(), file.card.end());
+        }
+        const auto expected = sonySignature(
+            bytes.size() < full ? std::span<const std::uint8_t>(padded) : bytes.first(full),
+            kVmpSeedOffset, kVmpSignatureOffset);
         file.signatureValid = expected && std::equal(expected->begin(), expected->end(),
                                                      file.header.begin() + kVmpSignatureOffset);
     }
