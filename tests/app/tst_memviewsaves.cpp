@@ -7,7 +7,12 @@
 #include "tests/app/AppTest.h"
 #include "tests/support/card_images.h"
 
+#include "app/ConvertPanel.h"
+
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTableWidget>
 #include <memory>
 
@@ -163,6 +168,37 @@ private slots:
         action(viewer, QStringLiteral("開く…"))->trigger();
         QCOMPARE(viewer.cardPath(), dir.file("B.vmp"));
         QCOMPARE(viewer.grid()->item(0, 0)->text(), QStringLiteral("ONE"));
+    }
+
+    void aFileDroppedOnTheMainWindowOpensInTheViewer() {
+        MainWindowOnTab main(0, "user.reg");
+        main.open();
+        const std::string card = main.files.file("C.gme");
+        writeCard(card);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(card))});
+        for (const auto type : {QEvent::DragEnter, QEvent::Drop}) {
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier,
+                             type);
+            QApplication::sendEvent(main.window.get(), &event);
+            QVERIFY(event.isAccepted());
+        }
+        app::frmMemView* viewer = main.window->convertPanel()->viewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->cardPath(), card);
+        QCOMPARE(viewer->grid()->item(0, 0)->text(), QStringLiteral("ONE"));
+
+        // A second drop, on the viewer itself, opens there.
+        writeBytes(main.files.file("B.mcr"), makeFormattedCard());
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(main.files.file("B.mcr")))});
+        for (const auto type : {QEvent::DragEnter, QEvent::Drop}) {
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier,
+                             type);
+            QApplication::sendEvent(viewer, &event);
+            QVERIFY(event.isAccepted());
+        }
+        QCOMPARE(viewer->cardPath(), main.files.file("B.mcr"));
+        QVERIFY(!viewer->grid()->item(0, 0));
     }
 };
 
