@@ -184,6 +184,15 @@ void ConvertPanel::filIn_Click() {
     }
 }
 
+void ConvertPanel::openDroppedFile(const std::string& path) {
+    if (!memView_) {
+        memView_ = new frmMemView(mainWindow_, path, false);
+        memView_->show();
+    }
+    memView_->openCard(path);
+    memView_->raise();
+}
+
 void ConvertPanel::closeViewer() {
     if (memView_) {
         memView_->close(); // deletes itself

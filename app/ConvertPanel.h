@@ -46,6 +46,9 @@ public:
 
     // Closes the card contents window when it is open.
     void closeViewer();
+    // Shows the card file at path (the file system's bytes) in the card
+    // contents window, opening it when it is closed.
+    void openDroppedFile(const std::string& path);
     frmMemView* viewer() const { return memView_; }
     bool isConverting() const { return converting_; }
     // The main window is closing: a running job stops after the file it is on

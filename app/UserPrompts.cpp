@@ -35,6 +35,28 @@ public:
         }
         return dialog.selectedFiles().constFirst();
     }
+
+    std::optional<QString> chooseSaveFile(QWidget* parent,
+                                          const OpenFileRequest& request) override {
+        QFileDialog dialog(parent, request.title, request.initialDirectory, request.nameFilter);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        if (!request.fileName.isEmpty()) {
+            dialog.selectFile(request.fileName);
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return dialog.selectedFiles().constFirst();
+    }
+
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
 };
 
 QtPrompts& realPrompts() {
@@ -45,6 +67,14 @@ QtPrompts& realPrompts() {
 UserPrompts* g_installed = nullptr;
 
 } // namespace
+
+std::optional<QString> UserPrompts::chooseSaveFile(QWidget*, const OpenFileRequest&) {
+    return std::nullopt;
+}
+
+bool UserPrompts::askYesNo(QWidget*, const QString&, const QString&) {
+    return false;
+}
 
 UserPrompts& UserPrompts::current() {
     return g_installed ? *g_installed : realPrompts();

@@ -39,6 +39,13 @@ public:
     virtual std::optional<QString> chooseOpenFile(QWidget* parent,
                                                   const OpenFileRequest& request) = 0;
 
+    // A modal save-file dialog (request.fileName proposed); nothing when
+    // cancelled. Without an implementation of its own, always cancelled.
+    virtual std::optional<QString> chooseSaveFile(QWidget* parent, const OpenFileRequest& request);
+    // A modal question with Yes and No; true for Yes. Without an
+    // implementation of its own, always No.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text);
+
     // The prompts in use; real dialogs unless a test installed its own.
     static UserPrompts& current();
     // Installs prompts (not owned); nullptr restores the real dialogs.

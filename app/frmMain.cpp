@@ -23,9 +23,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -86,6 +89,8 @@ frmMain::frmMain(QWidget* parent)
       fraCodeList(new CodeListPanel(this, dlgCmmn_)), picIcon(new QLabel(this)),
       mnuPop(new QMenu(this)), mnuPop_Normal(mnuPop->addAction(QStringLiteral("元に戻す"))),
       mnuPop_End(mnuPop->addAction(QStringLiteral("終了"))), tray_(TrayIcon::create()) {
+    // A card file dropped on the window opens in the card viewer.
+    setAcceptDrops(true);
     static const bool accessibleInstalled = [] {
         QAccessible::installFactory(mainWindowAccessible);
         return true;
@@ -376,6 +381,20 @@ bool frmMain::event(QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
         !platform::TitleBarFilter::supported()) {
         showAbout();
+    }
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const auto urls = drop->mimeData()->urls();
+        const auto local = std::find_if(urls.begin(), urls.end(),
+                                        [](const QUrl& url) { return url.isLocalFile(); });
+        if (local == urls.end()) {
+            return QWidget::event(event);
+        }
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop) {
+            fraConvert->openDroppedFile(QFile::encodeName(local->toLocalFile()).toStdString());
+        }
+        return true;
     }
     return QWidget::event(event);
 }

@@ -215,13 +215,16 @@ std::string describeFinding(const CardFinding& finding) {
     case FindingKind::LengthMismatch:
         std::snprintf(text, sizeof text, "ｻｲｽﾞ欄(%u ﾊﾞｲﾄ)がﾌﾞﾛｯｸ数と不一致", detail);
         return text;
+    case FindingKind::FileSignature:
+        return "ﾌｧｲﾙ署名不一致";
     }
     return "?";
 }
 
 std::string findingLine(const CardFinding& finding) {
-    const bool aboutFile =
-        finding.kind == FindingKind::FileSize || finding.kind == FindingKind::VgsSignature;
+    const bool aboutFile = finding.kind == FindingKind::FileSize ||
+                           finding.kind == FindingKind::VgsSignature ||
+                           finding.kind == FindingKind::FileSignature;
     const std::string where = finding.block != 0 ? "ﾌﾞﾛｯｸ" + std::to_string(finding.block)
                               : aboutFile        ? std::string("ﾌｧｲﾙ")
                                                  : std::string("ﾍｯﾀﾞｰ");

@@ -35,6 +35,7 @@ enum class FindingKind {
     UsedTwice,         // the block is reached from a second save
     Orphan,            // a middle or last block that no chain reaches
     LengthMismatch,    // detail: the length field; the chain's block count differs
+    FileSignature,     // a signed container (.vmp) whose signature does not verify
 };
 
 struct CardFinding {

@@ -17,9 +17,15 @@ CardSaves listCardSaves(const std::string& path, bool vgsLayout) {
         return saves;
     }
     saves.readable = true;
-
     const std::size_t headerSize = vgsLayout ? kVgsHeaderSize : 0;
-    const unsigned char* body = image.bytes.data() + headerSize;
+    saves.rows = listSaveRows(std::span(image.bytes).subspan(headerSize, kCardBodySize));
+    saves.findings = checkCardImage(image.bytes, image.fileSize, vgsLayout);
+    return saves;
+}
+
+std::vector<SaveRow> listSaveRows(std::span<const unsigned char> card) {
+    std::vector<SaveRow> rows;
+    const unsigned char* body = card.data();
     for (int n = 1; n <= kSaveBlockCount; ++n) {
         const unsigned char* dirEntry = body + kFrameSize * static_cast<std::size_t>(n);
         const unsigned char* block = body + kBlockSize * static_cast<std::size_t>(n);
@@ -30,11 +36,10 @@ CardSaves listCardSaves(const std::string& path, bool vgsLayout) {
         }
         const char* title = reinterpret_cast<const char*>(block + kSaveTitleOffset);
         const std::size_t length = strnlen(title, kSaveTitleSize);
-        saves.rows.push_back({n, platform::decodeCp932(std::string_view(title, length)), blockCount,
-                              decodeSaveIcon(std::span(block, kBlockSize))});
+        rows.push_back({n, platform::decodeCp932(std::string_view(title, length)), blockCount,
+                        decodeSaveIcon(std::span(block, kBlockSize))});
     }
-    saves.findings = checkCardImage(image.bytes, image.fileSize, vgsLayout);
-    return saves;
+    return rows;
 }
 
 } // namespace tobrel::cards

@@ -6,6 +6,7 @@
 #include "cards/save_icon.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,8 @@ struct CardSaves {
 // the end of a short file count as zero. vgsLayout skips the 64-byte header.
 // The icons and the findings never change which saves are listed.
 CardSaves listCardSaves(const std::string& path, bool vgsLayout);
+
+// The same rows from a card body of kCardBodySize bytes.
+std::vector<SaveRow> listSaveRows(std::span<const unsigned char> body);
 
 } // namespace tobrel::cards

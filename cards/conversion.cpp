@@ -109,22 +109,11 @@ bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std
     }
 }
 
-} // namespace
-
-int directionFromName(std::string_view name) {
-    for (std::size_t i = 0; i < directions.size(); ++i) {
-        if (name == directions[i].cliName ||
-            (name.size() == 1 && name[0] == static_cast<char>('0' + i))) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
-                                 std::string_view extension) {
-    ConversionResult result;
-
+// Opens the source and creates its output beside it (see convertCardFile);
+// false with result.error set when either cannot be done.
+bool openSourceAndOutput(const std::string& sourcePath, std::string_view extension,
+                         platform::InputFile& source, platform::NewOutputFile& output,
+                         ConversionResult& result) {
     // The name must hold at least four characters after its folder, so that
     // cutting ".EXT" off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
@@ -132,17 +121,15 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     // A name of just ".EXT" is sound: it gives ".MCD", then "_000.MCD".
     if (stemEnd == std::string::npos || platform::nameStart(sourcePath) > stemEnd) {
         result.error = "ファイル名に拡張子がありません";
-        return result;
+        return false;
     }
 
     // Open the source first: a source that cannot be read creates no output.
-    platform::InputFile source;
     if (!source.open(sourcePath)) {
         result.error = "開けません: " + platform::describeError(source.errorNumber());
-        return result;
+        return false;
     }
 
-    platform::NewOutputFile output;
     const std::string plainName = sourcePath.substr(0, extensionStart) + std::string(extension);
     const std::string stem = sourcePath.substr(0, stemEnd);
     // Exclusive creation still guards against a file that appears meanwhile.
@@ -171,14 +158,37 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
         case platform::NewOutputFile::CreateResult::Failed:
             result.error =
                 "出力ファイルを作成できません: " + platform::describeError(output.errorNumber());
-            return result;
+            return false;
         }
     }
     if (!created) {
         result.error = "出力ファイル名 _000～_999 がすべて使われています";
-        return result;
+        return false;
     }
 
+    return true;
+}
+
+} // namespace
+
+int directionFromName(std::string_view name) {
+    for (std::size_t i = 0; i < directions.size(); ++i) {
+        if (name == directions[i].cliName ||
+            (name.size() == 1 && name[0] == static_cast<char>('0' + i))) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
+                                 std::string_view extension) {
+    ConversionResult result;
+    platform::InputFile source;
+    platform::NewOutputFile output;
+    if (!openSourceAndOutput(sourcePath, extension, source, output, result)) {
+        return result;
+    }
     std::size_t skip = 0;
     if (kind == ConvKind::StripVgsHeader) {
         skip = kVgsHeaderSize;
@@ -192,6 +202,34 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     }
     if (!output.commit()) {
         result.error = "書き込めません: " + platform::describeError(output.errorNumber());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+ConversionResult convertCardFileTo(const std::string& sourcePath, CardContainer target,
+                                   std::string_view extension) {
+    ConversionResult result;
+    // A file that is no card makes no output.
+    const auto read = readCardFile(sourcePath, false);
+    if (!read.readable) {
+        result.error = read.error;
+        return result;
+    }
+    const auto bytes = serializeCardFile(makeCardFile(read.file.card, target));
+    if (!bytes) {
+        result.error = "署名を計算できません";
+        return result;
+    }
+    platform::InputFile source;
+    platform::NewOutputFile output;
+    if (!openSourceAndOutput(sourcePath, extension, source, output, result)) {
+        return result;
+    }
+    if (!output.write(bytes->data(), bytes->size()) || !output.commit()) {
+        result.error = "書き込めません: " + platform::describeError(output.errorNumber());
+        result.outputPath.clear();
         return result;
     }
     result.ok = true;

@@ -1,6 +1,8 @@
 #pragma once
 // The conversion job: one source card image file in, one new file beside it out.
 
+#include "cards/card_container.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -55,6 +57,12 @@ struct ConversionResult {
 // dropped. Never overwrites anything; on failure nothing is left behind.
 ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
                                  std::string_view extension);
+
+// Writes the card of the file at sourcePath, in whichever container it is,
+// beside it in the target container under the name convertCardFile would
+// give it. A file that is no card is refused and makes no output.
+ConversionResult convertCardFileTo(const std::string& sourcePath, CardContainer target,
+                                   std::string_view extension);
 
 // The log line for one file: "SOURCE→OUTPUT 変換終了", or "SOURCE: REASON".
 std::string conversionLogLine(const std::string& sourcePath, const ConversionResult& result);

@@ -19,8 +19,14 @@ constexpr std::string_view kUsage = R"(usage:
                  3 or bleem-psemu   bleem! (.MCD) to PSEmuPro/ePSXe (.MCR)
                  4 or psemu-vgs     PSEmuPro/ePSXe (.MCR) to VGS (.MEM)
                  5 or psemu-bleem   PSEmuPro/ePSXe (.MCR) to bleem! (.MCD)
-  tobrel-cli saves [--vgs] [--icons DIR] FILE
-      Lists the saves on a card image: title, a tab, block count.
+  tobrel-cli convert --to FORMAT FILE...
+      Writes the card of each FILE (raw, VGS, DexDrive .gme or PSP/Vita .vmp,
+      told by content) beside it as FORMAT: raw, mcr, mcd (the raw card), mem
+      (VGS), gme (DexDrive) or vmp (PSP/Vita, signed).
+  tobrel-cli saves [--vgs] [--all | --icons DIR] FILE
+      Lists the saves on a card image (any container): title, a tab, block count.
+      --all lists deleted saves too: first block, state (live or deleted),
+      name, title and block count, separated by tabs.
       --vgs reads FILE as a VGS image (64-byte header first); without it a
       file that begins "VgsM" and is 131,136 bytes long, or whose name ends
       in .MEM, is read as one too.
@@ -34,6 +40,18 @@ constexpr std::string_view kUsage = R"(usage:
       (0 for the header and the file itself), a tab, what is wrong.
       --vgs and the layout of each file: as for saves.
       Exit status 0 only when every card is sound.
+  tobrel-cli export CARD BLOCK [OUT]
+      Writes the save whose first block is BLOCK (1-15) into a new file OUT;
+      its type follows OUT's extension: .mcs/.ps1, .psx, .psv (signed), none
+      for a raw save. Without OUT: NAME.mcs beside CARD. Prints the file.
+  tobrel-cli import CARD SAVEFILE...
+      Puts each save file (.mcs, .ps1, .psx, .psv or a raw save) onto CARD,
+      rewriting CARD in its own container. Prints first block, a tab, name.
+  tobrel-cli delete CARD BLOCK
+  tobrel-cli undelete CARD BLOCK
+      Marks a save deleted, keeping it restorable, or brings it back.
+  tobrel-cli copy FROM BLOCK TO
+      Copies a save from card FROM onto card TO; prints its first block there.
   tobrel-cli slots
       Prints the card image path of each memory-card slot of bleem! and VGS:
       label, a tab, path.
@@ -89,6 +107,21 @@ int main(int argc, char** argv) {
     }
     if (command == "check") {
         return runCheck(args);
+    }
+    if (command == "export") {
+        return runExport(args);
+    }
+    if (command == "import") {
+        return runImport(args);
+    }
+    if (command == "delete") {
+        return runDelete(args);
+    }
+    if (command == "undelete") {
+        return runUndelete(args);
+    }
+    if (command == "copy") {
+        return runCopy(args);
     }
     if (command == "slots") {
         return runSlots(args);

@@ -23,20 +23,22 @@ _tobrel_cli() {
     local directions="0 1 2 3 4 5 vgs-bleem vgs-psemu bleem-vgs bleem-psemu psemu-vgs psemu-bleem"
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
-        COMPREPLY=($(compgen -W "convert saves slots codelist controller check --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "convert saves export import delete undelete copy slots codelist controller check --help" -- "$cur"))
         return
     fi
     case $command in
     convert)
         if [ "$COMP_CWORD" -eq 2 ]; then
-            COMPREPLY=($(compgen -W "$directions" -- "$cur"))
+            COMPREPLY=($(compgen -W "$directions --to" -- "$cur"))
+        elif [ "$COMP_CWORD" -eq 3 ] && [ "${COMP_WORDS[2]}" = "--to" ]; then
+            COMPREPLY=($(compgen -W "raw mcr mcd mem gme vmp" -- "$cur"))
         else
             COMPREPLY=($(compgen -f -- "$cur"))
         fi
         ;;
     saves)
         if [ "$COMP_CWORD" -eq 2 ] && [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W "--vgs --icons" -- "$cur"))
+            COMPREPLY=($(compgen -W "--vgs --all --icons" -- "$cur"))
         elif [ "${COMP_WORDS[2]}" = "--icons" ] && [ "$COMP_CWORD" -eq 3 ]; then
             COMPREPLY=($(compgen -d -- "$cur"))
         else
@@ -70,8 +72,16 @@ _tobrel_cli() {
             COMPREPLY=($(compgen -f -- "$cur"))
         fi
         ;;
-    codelist)
+    codelist | import)
         COMPREPLY=($(compgen -f -- "$cur"))
+        ;;
+    export | delete | undelete | copy)
+        # The block (1-15) comes after the card; everything else is a file.
+        if [ "$COMP_CWORD" -eq 3 ]; then
+            COMPREPLY=($(compgen -W "$(seq 1 15)" -- "$cur"))
+        else
+            COMPREPLY=($(compgen -f -- "$cur"))
+        fi
         ;;
     esac
 } &&

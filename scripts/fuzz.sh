@@ -23,7 +23,7 @@ if ! command -v "$cxx" >/dev/null 2>&1; then
     exit 1
 fi
 
-targets=(fuzz_card_saves fuzz_save_icon fuzz_profile fuzz_wine_registry fuzz_controller
+targets=(fuzz_card_saves fuzz_save_icon fuzz_card_container fuzz_save_file fuzz_profile fuzz_wine_registry fuzz_controller
          fuzz_codelist fuzz_cp932 fuzz_program_icons)
 
 launcher=()

@@ -11,6 +11,7 @@ packages=("$@")
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libxcb1-dev xdotool
     clang-14 libclang-rt-14-dev
+    libssl-dev
 )
 # The Windows build and its tests under Wine; scripts/test.sh sets
 # TOBREL_WINDOWS=1 to add them.

@@ -60,6 +60,23 @@ public:
         fileAnswers.pop_front();
         return chosen ? std::optional<QString>(path) : std::nullopt;
     }
+
+    // Save dialogs take their answers from fileAnswers too.
+    std::optional<QString> chooseSaveFile(QWidget* parent,
+                                          const app::OpenFileRequest& request) override {
+        return chooseOpenFile(parent, request);
+    }
+
+    std::vector<QString> questions;
+    std::deque<bool> yesNoAnswers; // No when none is left
+    bool askYesNo(QWidget*, const QString&, const QString& text) override {
+        questions.push_back(text);
+        const bool yes = !yesNoAnswers.empty() && yesNoAnswers.front();
+        if (!yesNoAnswers.empty()) {
+            yesNoAnswers.pop_front();
+        }
+        return yes;
+    }
 };
 
 // A settings file in a private folder, used as this run's iniPath.
