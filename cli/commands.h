@@ -19,6 +19,9 @@ int runConvert(const Arguments& args);
 int runSaves(const Arguments& args);
 int runCheck(const Arguments& args);
 int runSlots(const Arguments& args);
+// slots --found and slots --emulator NAME: today's emulators (cmd_modern_slots.cpp).
+bool isModernSlotsCommand(const Arguments& args);
+int runModernSlots(const Arguments& args);
 int runCodelist(const Arguments& args);
 int runController(const Arguments& args);
 
