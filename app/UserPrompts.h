@@ -39,6 +39,15 @@ public:
     virtual std::optional<QString> chooseOpenFile(QWidget* parent,
                                                   const OpenFileRequest& request) = 0;
 
+    // A modal question with Yes and No buttons; true for Yes. Prompts that
+    // do not answer questions say No.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) {
+        (void)parent;
+        (void)title;
+        (void)text;
+        return false;
+    }
+
     // The prompts in use; real dialogs unless a test installed its own.
     static UserPrompts& current();
     // Installs prompts (not owned); nullptr restores the real dialogs.

@@ -1,5 +1,6 @@
 #include "app/frmMemView.h"
 
+#include "app/ModernSlotMenu.h"
 #include "app/StdText.h"
 #include "app/Twips.h"
 #include "cards/card_format.h"
@@ -9,6 +10,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -65,6 +67,15 @@ frmMemView::frmMemView(QWidget* mainWindow, std::string path, bool vgsLayout)
     layout->addWidget(flxgrdMem, 1);
     layout->addWidget(lblNote);
     layout->addWidget(lblCheck);
+
+    // The context menu (also from the keyboard's menu key or Shift+F10).
+    flxgrdMem->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(flxgrdMem, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        ModernSlotMenu::addTo(menu, this, path_,
+                              emulator::findEmulators(emulator::currentSearchPlaces()));
+        menu.exec(flxgrdMem->viewport()->mapToGlobal(at));
+    });
 
     if (mainWindow) {
         setWindowIcon(mainWindow->windowIcon());

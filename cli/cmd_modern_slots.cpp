@@ -66,10 +66,10 @@ int printSlots(const EmulatorSettings& settings) {
         return kExitFailed;
     }
     for (int index = 0; index < 2; ++index) {
-        const auto& slot = reading.slots[static_cast<std::size_t>(index)];
+        const auto& slot = reading.perSlot[static_cast<std::size_t>(index)];
         std::cout << slotLabel(settings, index) << '\t' << slot.value.value_or("");
         if (slot.value && !slot.usesCardFile) {
-            const auto& keys = settings.layout().slots[static_cast<std::size_t>(index)];
+            const auto& keys = settings.layout().perSlot[static_cast<std::size_t>(index)];
             std::cout << "\t(使われていません: " << keys.enableKey << "="
                       << (slot.enableState.empty() ? "なし" : slot.enableState) << ")";
         }

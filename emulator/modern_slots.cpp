@@ -66,7 +66,7 @@ std::string folderOf(const std::string& file) {
 // ---- the settings as a document of keys --------------------------------------
 
 bool isPathKey(const SettingsLayout& layout, std::string_view key) {
-    return std::any_of(layout.slots.begin(), layout.slots.end(),
+    return std::any_of(layout.perSlot.begin(), layout.perSlot.end(),
                        [&](const ModernSlotKeys& slot) { return slot.pathKey == key; });
 }
 
@@ -510,7 +510,7 @@ ModernSlotsReading readModernSlots(const EmulatorSettings& settings,
     ModernSlotsReading reading;
     const auto& layout = settings.layout();
     std::vector<std::string_view> keys;
-    for (const auto& slot : layout.slots) {
+    for (const auto& slot : layout.perSlot) {
         keys.push_back(slot.pathKey);
         keys.push_back(slot.enableKey.empty() ? slot.pathKey : slot.enableKey);
     }
@@ -523,14 +523,15 @@ ModernSlotsReading readModernSlots(const EmulatorSettings& settings,
         text = platform::readWholeFile(settings.file).value_or("");
     }
     for (std::size_t i = 0; i < 2; ++i) {
-        auto& slot = reading.slots[i];
-        const auto& keysOf = layout.slots[i];
+        auto& slot = reading.perSlot[i];
+        const auto& keysOf = layout.perSlot[i];
         slot.value = (*values)[2 * i];
         if (keysOf.enableKey.empty()) {
             slot.usesCardFile = slot.value && !slot.value->empty();
         } else {
-            slot.enableState = (*values)[2 * i + 1].value_or("");
-            slot.usesCardFile = slot.enableState == keysOf.enableValue;
+            const auto& enable = (*values)[2 * i + 1];
+            slot.enableState = enable.value_or("");
+            slot.usesCardFile = enable ? *enable == keysOf.enableValue : keysOf.enabledWhenMissing;
         }
         if (slot.value) {
             slot.localPath = storedToLocal(settings, text, *slot.value);
@@ -550,7 +551,7 @@ ModernSlotsReading readModernSlots(const EmulatorSettings& settings,
                 if (!game) {
                     continue;
                 }
-                for (const auto& slot : layout.slots) {
+                for (const auto& slot : layout.perSlot) {
                     if (readKey(layout, *game, slot.pathKey) ||
                         readKey(layout, *game, slot.enableKey)) {
                         reading.notes.push_back("gamesettings/" +
@@ -590,7 +591,7 @@ CardFileCheck checkCardForModernSlot(const std::string& localPath) {
 ModernSlotChange setModernSlot(const EmulatorSettings& settings, int index,
                                const std::string& localPath, const SlotsEnvironment& environment) {
     ModernSlotChange change;
-    const auto& keys = settings.layout().slots[slotIndex(index)];
+    const auto& keys = settings.layout().perSlot[slotIndex(index)];
     if (auto busy = modernSlotsBusy(settings, environment)) {
         change.message = *busy;
         return change;
@@ -628,9 +629,9 @@ ModernSlotChange swapModernSlots(const EmulatorSettings& settings,
     }
     const auto& layout = settings.layout();
     std::vector<std::pair<std::string_view, std::string_view>> pairs{
-        {layout.slots[0].pathKey, layout.slots[1].pathKey}};
-    if (!layout.slots[0].enableKey.empty()) {
-        pairs.emplace_back(layout.slots[0].enableKey, layout.slots[1].enableKey);
+        {layout.perSlot[0].pathKey, layout.perSlot[1].pathKey}};
+    if (!layout.perSlot[0].enableKey.empty()) {
+        pairs.emplace_back(layout.perSlot[0].enableKey, layout.perSlot[1].enableKey);
     }
     std::vector<std::string_view> keys;
     for (const auto& [first, second] : pairs) {
@@ -643,8 +644,14 @@ ModernSlotChange swapModernSlots(const EmulatorSettings& settings,
     }
     std::vector<KeyChange> changes;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-        const auto& first = (*values)[2 * i];
-        const auto& second = (*values)[2 * i + 1];
+        auto first = (*values)[2 * i];
+        auto second = (*values)[2 * i + 1];
+        if (i == 1 && layout.perSlot[0].enabledWhenMissing) {
+            // A missing enable value stands for the emulator's default.
+            const std::string enabled(layout.perSlot[0].enableValue);
+            first = first.value_or(enabled);
+            second = second.value_or(enabled);
+        }
         if (first.has_value() != second.has_value()) {
             change.message = std::string(first ? pairs[i].second : pairs[i].first) +
                              "が設定されていないため、入れ替えられません。";

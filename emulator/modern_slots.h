@@ -30,9 +30,10 @@ enum class SettingsSyntax {
 
 // How one slot is kept.
 struct ModernSlotKeys {
-    std::string_view pathKey;     // the card file's path
-    std::string_view enableKey;   // what makes the slot use that file; empty: nothing
-    std::string_view enableValue; // the value enableKey needs for it
+    std::string_view pathKey;        // the card file's path
+    std::string_view enableKey;      // what makes the slot use that file; empty: nothing
+    std::string_view enableValue;    // the value enableKey needs for it
+    bool enabledWhenMissing = false; // the emulator's default without enableKey
 };
 
 // Where in one kind of settings an emulator keeps its two slots.
@@ -41,7 +42,7 @@ struct SettingsLayout {
     // The INI section, the JSON member holding the slot members, or the
     // registry key path; empty for plain key lines.
     std::string_view container;
-    std::array<ModernSlotKeys, 2> slots;
+    std::array<ModernSlotKeys, 2> perSlot;
 };
 
 struct ModernEmulatorInfo {
@@ -71,10 +72,10 @@ inline constexpr std::array<ModernEmulatorInfo, 4> kModernEmulators = {{
      {"pcsx-redux", "pcsx_redux"},
      {SettingsSyntax::Json,
       "emulator",
-      {{{"Mcd1", "Mcd1Inserted", "true"}, {"Mcd2", "Mcd2Inserted", "true"}}}},
+      {{{"Mcd1", "Mcd1Inserted", "true", true}, {"Mcd2", "Mcd2Inserted", "true", true}}}},
      {SettingsSyntax::Json,
       "emulator",
-      {{{"Mcd1", "Mcd1Inserted", "true"}, {"Mcd2", "Mcd2Inserted", "true"}}}}},
+      {{{"Mcd1", "Mcd1Inserted", "true", true}, {"Mcd2", "Mcd2Inserted", "true", true}}}}},
     {ModernEmulator::Pcsxr,
      "pcsxr",
      "PCSX-R",
@@ -158,7 +159,7 @@ struct ModernSlot {
 struct ModernSlotsReading {
     bool ok = false;
     std::string error; // Japanese, when not ok
-    std::array<ModernSlot, 2> slots;
+    std::array<ModernSlot, 2> perSlot;
     // Japanese notes, e.g. that a per-game settings file overrides the slots.
     std::vector<std::string> notes;
 };

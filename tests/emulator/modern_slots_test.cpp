@@ -87,12 +87,12 @@ TEST_F(ModernSlots, SettingADuckStationSlotChangesItsPathAndTypeOnly) {
 
     const auto reading = readModernSlots(settings, environment_);
     ASSERT_TRUE(reading.ok);
-    EXPECT_EQ(reading.slots[0].value, card_);
-    EXPECT_TRUE(reading.slots[0].usesCardFile);
-    EXPECT_EQ(reading.slots[1].enableState, "None");
-    EXPECT_FALSE(reading.slots[1].usesCardFile);
+    EXPECT_EQ(reading.perSlot[0].value, card_);
+    EXPECT_TRUE(reading.perSlot[0].usesCardFile);
+    EXPECT_EQ(reading.perSlot[1].enableState, "None");
+    EXPECT_FALSE(reading.perSlot[1].usesCardFile);
     // A relative path is in the card folder beside the settings.
-    EXPECT_EQ(reading.slots[1].localPath, dir_.file("duck/memcards/shared_card_2.mcd"));
+    EXPECT_EQ(reading.perSlot[1].localPath, dir_.file("duck/memcards/shared_card_2.mcd"));
     EXPECT_TRUE(reading.notes.empty());
 }
 
@@ -130,6 +130,16 @@ TEST_F(ModernSlots, SwappingExchangesPathsAndEnableValues) {
     expected.replace(expected.find("false"), 5, "true");
     expected.replace(expected.rfind("true"), 4, "false");
     EXPECT_EQ(readBytes(redux.file), expected);
+
+    // A missing "Mcd2Inserted" is PCSX-Redux's default: inserted.
+    const auto short_ =
+        settingsFile(ModernEmulator::PcsxRedux, "redux2/pcsx.json",
+                     R"({"emulator": {"Mcd1": "a", "Mcd1Inserted": false, "Mcd2": "b"}})");
+    EXPECT_TRUE(readModernSlots(short_, environment_).perSlot[1].usesCardFile);
+    ASSERT_TRUE(swapModernSlots(short_, environment_).ok);
+    EXPECT_EQ(
+        readBytes(short_.file),
+        R"({"emulator": {"Mcd1": "b", "Mcd1Inserted": true, "Mcd2": "a", "Mcd2Inserted": false}})");
 
     const auto pcsxr = settingsFile(ModernEmulator::Pcsxr, "pcsxr/pcsxr.cfg", kPcsxrCfg);
     ASSERT_TRUE(swapModernSlots(pcsxr, environment_).ok);
@@ -235,8 +245,8 @@ TEST_F(WineSlots, EpsxeUnderWineGetsADriveLetterPathAndItsEnableValue) {
 
     const auto reading = readModernSlots(epsxe(), environment_);
     ASSERT_TRUE(reading.ok);
-    EXPECT_TRUE(reading.slots[1].usesCardFile);
-    EXPECT_EQ(reading.slots[1].localPath, prefix_ + "/dosdevices/c:/Cards/ｶｰﾄﾞ.mcr");
+    EXPECT_TRUE(reading.perSlot[1].usesCardFile);
+    EXPECT_EQ(reading.perSlot[1].localPath, prefix_ + "/dosdevices/c:/Cards/ｶｰﾄﾞ.mcr");
 }
 
 TEST_F(WineSlots, ARunningWineserverOrAPathOutsideTheDrivesIsRefused) {
