@@ -181,9 +181,21 @@ std::optional<std::string> applyChanges(const EmulatorSettings& settings,
                 return std::string(kPathNotForEmulator);
             }
         }
+        // Values are stored one by one: when one fails, those already
+        // stored get their former texts back.
+        std::vector<std::pair<std::string_view, std::optional<std::string>>> former;
         for (const auto& change : changes) {
-            if (!writeRegString(*registry.backend, kCurrentUser, layout.container, change.key,
-                                change.value + '\0')) {
+            former.emplace_back(change.key, readRegistryKey(*registry.backend, layout, change.key));
+        }
+        for (std::size_t i = 0; i < changes.size(); ++i) {
+            if (!writeRegString(*registry.backend, kCurrentUser, layout.container, changes[i].key,
+                                changes[i].value + '\0')) {
+                for (std::size_t j = 0; j < i; ++j) {
+                    if (former[j].second) {
+                        writeRegString(*registry.backend, kCurrentUser, layout.container,
+                                       former[j].first, *former[j].second + '\0');
+                    }
+                }
                 return std::string(kRegistryWrite);
             }
         }

@@ -266,6 +266,50 @@ TEST_F(WineSlots, ARunningWineserverOrAPathOutsideTheDrivesIsRefused) {
     EXPECT_EQ(readBytes(prefix_ + "/user.reg"), original);
 }
 
+// The prefix's store, refusing to store one value name.
+class FailingStore final : public platform::RegistryBackend {
+public:
+    FailingStore(platform::RegistryBackend& inner, std::string refused)
+        : inner_(inner), refused_(std::move(refused)) {}
+    std::optional<platform::RegistryKey> openKey(platform::RegistryRoot root,
+                                                 std::string_view path) override {
+        return inner_.openKey(root, path);
+    }
+    std::optional<platform::RegistryKey> createKey(platform::RegistryRoot root,
+                                                   std::string_view path) override {
+        return inner_.createKey(root, path);
+    }
+    bool queryValue(platform::RegistryKey key, std::string_view name,
+                    std::span<std::uint8_t> buffer, std::size_t* delivered) override {
+        return inner_.queryValue(key, name, buffer, delivered);
+    }
+    bool setValue(platform::RegistryKey key, std::string_view name, std::uint32_t type,
+                  std::span<const std::uint8_t> data) override {
+        return name != refused_ && inner_.setValue(key, name, type, data);
+    }
+    void closeKey(platform::RegistryKey key) override { inner_.closeKey(key); }
+
+private:
+    platform::RegistryBackend& inner_;
+    std::string refused_;
+};
+
+TEST_F(WineSlots, AFailedRegistryWriteRestoresTheValuesAlreadyWritten) {
+    platform::WineRegistryStore store(
+        {platform::RegistryStoreKind::WinePrefix, prefix_ + "/user.reg", prefix_},
+        {environment_.serverTempRoot, {}});
+    ASSERT_TRUE(writeRegString(store, kCurrentUser, "Software\\epsxe\\config", "Memcard1",
+                               std::string("C:\\old.mcr") + '\0'));
+    FailingStore failing(store, "Memcard1Enable");
+    auto environment = environment_;
+    environment.registry = &failing;
+    const auto change = setModernSlot(epsxe(), 0, prefix_ + "/drive_c/Cards/ｶｰﾄﾞ.mcr", environment);
+    EXPECT_FALSE(change.ok);
+    std::string value;
+    ASSERT_TRUE(readRegString(store, kCurrentUser, "Software\\epsxe\\config", "Memcard1", value));
+    EXPECT_EQ(value, "C:\\old.mcr");
+}
+
 TEST_F(WineSlots, FindsLinuxBuildsAndWindowsBuildsInThePrefix) {
     const std::string home = dir_.file("home");
     put(home + "/.config/pcsx-redux/pcsx.json", "{}");
