@@ -27,8 +27,8 @@ protected:
         put(dir_.file("card.mem"), makeVgsImage(makeFormattedCard()));
     }
     CliResult run(const std::vector<std::string>& args) const {
-        return runCli(args, "HOME=" + shellQuote(home_) + " WINEPREFIX=" +
-                                shellQuote(dir_.file("none")) +
+        return runCli(args, "HOME=" + shellQuote(home_) +
+                                " WINEPREFIX=" + shellQuote(dir_.file("none")) +
                                 " XDG_CONFIG_HOME= TOBREL_REGISTRY=");
     }
     TempDir dir_;
