@@ -249,6 +249,17 @@ TEST_F(WineSlots, EpsxeUnderWineGetsADriveLetterPathAndItsEnableValue) {
     EXPECT_EQ(reading.perSlot[1].localPath, prefix_ + "/dosdevices/c:/Cards/ｶｰﾄﾞ.mcr");
 }
 
+TEST_F(WineSlots, DuckStationUnderWineStoresTheDriveLetterPathAsUtf8) {
+    const std::string file = prefix_ + "/drive_c/users/u/Documents/DuckStation/settings.ini";
+    put(file, "[MemoryCards]\r\nCard1Type = None\r\nCard1Path = old.mcd\r\n");
+    const EmulatorSettings duck{ModernEmulator::DuckStation, true, file, prefix_};
+    ASSERT_TRUE(setModernSlot(duck, 0, prefix_ + "/drive_c/Cards/ｶｰﾄﾞ.mcr", environment_).ok);
+    EXPECT_EQ(readBytes(file),
+              "[MemoryCards]\r\nCard1Type = Shared\r\nCard1Path = C:\\Cards\\ｶｰﾄﾞ.mcr\r\n");
+    EXPECT_EQ(readModernSlots(duck, environment_).perSlot[0].localPath,
+              prefix_ + "/dosdevices/c:/Cards/ｶｰﾄﾞ.mcr");
+}
+
 TEST_F(WineSlots, ARunningWineserverOrAPathOutsideTheDrivesIsRefused) {
     const auto original = readBytes(prefix_ + "/user.reg");
     {
