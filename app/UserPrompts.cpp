@@ -16,6 +16,13 @@ public:
         box.exec();
     }
 
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
     std::optional<QString> chooseOpenFile(QWidget* parent,
                                           const OpenFileRequest& request) override {
         QFileDialog dialog(parent, request.title, request.initialDirectory, request.nameFilter);

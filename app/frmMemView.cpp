@@ -1,5 +1,6 @@
 #include "app/frmMemView.h"
 
+#include "app/ModernSlotMenu.h"
 #include "app/StdText.h"
 #include "app/Twips.h"
 #include "app/UserPrompts.h"
@@ -19,6 +20,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -114,6 +116,18 @@ frmMemView::frmMemView(QWidget* mainWindow, std::string path, bool vgsLayout)
     layout->addWidget(lblCheck, 1);
     layout->addStretch(); // while neither shows
 
+    // The context menu (also from the keyboard's menu key or Shift+F10): the
+    // save operations, then the emulators' slots for this card.
+    flxgrdMem->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(flxgrdMem, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addActions(flxgrdMem->actions());
+        menu.addSeparator();
+        ModernSlotMenu::addTo(menu, this, path_,
+                              emulator::findEmulators(emulator::currentSearchPlaces()));
+        menu.exec(flxgrdMem->viewport()->mapToGlobal(at));
+    });
+
     if (mainWindow) {
         setWindowIcon(mainWindow->windowIcon());
         const QRect frame = mainWindow->frameGeometry();
@@ -121,7 +135,6 @@ frmMemView::frmMemView(QWidget* mainWindow, std::string path, bool vgsLayout)
     }
 
     // The save operations live in the grid's context menu and on keys.
-    flxgrdMem->setContextMenuPolicy(Qt::ActionsContextMenu);
     addAction(QStringLiteral("開く…"), QKeySequence(Qt::CTRL | Qt::Key_O), &frmMemView::openFile);
     addAction(QStringLiteral("書き出し…"), QKeySequence(Qt::CTRL | Qt::Key_E),
               &frmMemView::exportSave);

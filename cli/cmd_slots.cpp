@@ -116,6 +116,9 @@ int setSlot(const Arguments& args) {
 } // namespace
 
 int runSlots(const Arguments& args) {
+    if (isModernSlotsCommand(args)) {
+        return runModernSlots(args);
+    }
     if (args.empty()) {
         return printSlots();
     }

@@ -24,6 +24,9 @@ int runDelete(const Arguments& args);
 int runUndelete(const Arguments& args);
 int runCopy(const Arguments& args);
 int runSlots(const Arguments& args);
+// slots --found and slots --emulator NAME: today's emulators (cmd_modern_slots.cpp).
+bool isModernSlotsCommand(const Arguments& args);
+int runModernSlots(const Arguments& args);
 int runCodelist(const Arguments& args);
 int runController(const Arguments& args);
 

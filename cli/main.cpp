@@ -62,6 +62,21 @@ constexpr std::string_view kUsage = R"(usage:
       The registry is $TOBREL_REGISTRY, else $WINEPREFIX/user.reg (default
       ~/.wine) when that folder is a Wine prefix (it holds system.reg,
       user.reg or dosdevices), else ~/.config/tobrel/user.reg.
+  tobrel-cli slots --found
+      Lists the emulators of today whose settings are on this system: name,
+      a tab, build (linux, or windows: natively or under Wine), a tab, where
+      the settings are.
+  tobrel-cli slots --emulator NAME [--build linux|windows]
+      Prints the two card slots of NAME (duckstation, pcsx-redux, pcsxr,
+      epsxe): label, a tab, path as stored; a third column when the slot
+      does not load that file. --build chooses when both builds are found.
+  tobrel-cli slots set --emulator NAME [--build B] 1|2 PATH
+      Puts the card PATH (a card of 131,072 bytes) into that slot and makes
+      the slot use it, changing nothing else in the emulator's settings.
+      Refused while the emulator (or, under Wine, the prefix's wineserver)
+      runs: it writes its settings back when it exits.
+  tobrel-cli slots swap --emulator NAME [--build B]
+      Exchanges the two slots.
   tobrel-cli controller
       Prints the VGS controller mapping as the controller panel shows it, one
       row per line: controller (1 or 2), a tab, row (0 up, 1 down, 2 left,

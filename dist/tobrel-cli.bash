@@ -46,12 +46,26 @@ _tobrel_cli() {
         fi
         ;;
     slots)
-        case $COMP_CWORD in
-        2) COMPREPLY=($(compgen -W "set" -- "$cur")) ;;
-        3) COMPREPLY=($(compgen -W "bleem vgs" -- "$cur")) ;;
-        4) COMPREPLY=($(compgen -W "1 2" -- "$cur")) ;;
-        5) COMPREPLY=($(compgen -f -- "$cur")) ;;
-        esac
+        local prev=${COMP_WORDS[COMP_CWORD - 1]}
+        if [ "$prev" = "--emulator" ]; then
+            COMPREPLY=($(compgen -W "duckstation pcsx-redux pcsxr epsxe" -- "$cur"))
+        elif [ "$prev" = "--build" ]; then
+            COMPREPLY=($(compgen -W "linux windows" -- "$cur"))
+        elif [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W "--emulator --build --found" -- "$cur"))
+        elif [[ " ${COMP_WORDS[*]} " == *" --emulator "* ]]; then
+            case $COMP_CWORD in
+            2 | 4) COMPREPLY=($(compgen -W "set swap" -- "$cur")) ;;
+            *) COMPREPLY=($(compgen -f -- "$cur")) ;;
+            esac
+        else
+            case $COMP_CWORD in
+            2) COMPREPLY=($(compgen -W "set swap --emulator --found" -- "$cur")) ;;
+            3) COMPREPLY=($(compgen -W "bleem vgs --emulator" -- "$cur")) ;;
+            4) COMPREPLY=($(compgen -W "1 2" -- "$cur")) ;;
+            5) COMPREPLY=($(compgen -f -- "$cur")) ;;
+            esac
+        fi
         ;;
     controller)
         case $COMP_CWORD in
