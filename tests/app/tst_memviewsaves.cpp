@@ -72,7 +72,7 @@ private slots:
         TempDir dir;
         writeCard(dir.file("C.gme"));
         app::frmMemView viewer(nullptr, dir.file("C.gme"), false);
-        QCOMPARE(viewer.grid()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(viewer.grid()->contextMenuPolicy(), Qt::CustomContextMenu);
         const struct {
             const char* text;
             QKeySequence keys;
