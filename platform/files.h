@@ -130,11 +130,6 @@ std::optional<std::string> readWholeFile(const std::string& path, int* errorNumb
 // True when path is a folder this user may list and enter.
 bool isOpenableFolder(const std::string& path);
 
-// A value that changes whenever an entry is added to or removed from folder
-// (its modification time in nanoseconds, at the clock's granularity), or
-// nothing when the folder cannot be examined.
-std::optional<std::int64_t> folderStamp(const std::string& folder);
-
 // One entry of a folder, its name exactly as the file system holds it (bytes
 // that need not be UTF-8, such as Shift-JIS names copied from Windows).
 struct DirectoryEntry {

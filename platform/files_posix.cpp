@@ -260,14 +260,6 @@ bool isOpenableFolder(const std::string& path) {
            ::access(toFsPath(path).c_str(), R_OK | X_OK) == 0;
 }
 
-std::optional<std::int64_t> folderStamp(const std::string& folder) {
-    struct stat info {};
-    if (::stat(toFsPath(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-}
-
 std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
                                                          int* errorNumber) {
     const std::string base = folder.empty() ? std::string(".") : folder;

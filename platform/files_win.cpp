@@ -358,19 +358,6 @@ bool isOpenableFolder(const std::string& path) {
     return true;
 }
 
-std::optional<std::int64_t> folderStamp(const std::string& folder) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (folder.empty() ||
-        !GetFileAttributesExW(toFsPath(folder).c_str(), GetFileExInfoStandard, &data) ||
-        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return std::nullopt;
-    }
-    const std::uint64_t ticks =
-        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-        data.ftLastWriteTime.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks) * 100; // 100 ns units to nanoseconds
-}
-
 std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
                                                          int* errorNumber) {
     const std::string base = folder.empty() ? std::string(".") : folder;
