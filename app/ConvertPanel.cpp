@@ -242,8 +242,9 @@ void ConvertPanel::cmdConv_Click() {
             pending.clear();
         }
     };
+    cards::ConversionJob job; // one press, one job: the folder is listed afresh
     for (const auto& source : jobs) {
-        auto result = cards::convertCardFile(source, direction.kind, direction.targetExtension);
+        auto result = job.convert(source, direction.kind, direction.targetExtension);
         // The log is text: a name in Shift-JIS bytes reads as such.
         result.outputPath = platform::nameForDisplay(result.outputPath);
         pending << QString::fromStdString(

@@ -13,6 +13,7 @@
 #include "app/Twips.h"
 #include "app/frmAbout.h"
 #include "platform/files.h"
+#include "platform/termination_signals.h"
 #include "platform/title_bar_filter.h"
 #include "settings/ini.h"
 #include "settings/keys.h"
@@ -224,6 +225,7 @@ void frmMain::load() {
     fraConvert->applyLastDir(readSetting(kKeyLastDir));
     fraConvert->applyConvType(convTypeFromText(readIni(kSectionForm, kKeyConvType)));
     fraMemCard->readCardSlots();
+    platform::startupStage("loading"); // the controller lists yield to the event loop
     fraCtrl->fillControllerLists();
     fraCtrl->loadControllerMapping();
 

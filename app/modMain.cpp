@@ -54,24 +54,33 @@ void prepareApplication() {
 }
 
 int runTobrel(int argc, char** argv) {
+    // SIGINT and SIGTERM close the main window as its close box does, so the
+    // settings are saved when the desktop session ends or the user presses
+    // Ctrl+C. One that comes before the handler below is ready waits for it.
+    platform::TerminationSignals::deferUntilHandled();
+    platform::startupStage("start");
     QApplication application(argc, argv);
     platform::SingleInstance instance("tobrel");
     if (!instance.isFirst()) {
         return 0; // another copy runs: end silently, leaving it as it is
     }
-    // SIGINT and SIGTERM close the main window as its close box does, so the
-    // settings are saved when the desktop session ends or the user presses Ctrl+C.
-    // Taken from here on: one that arrives while only the splash is up is kept
-    // and closes the main window as soon as it is shown.
+    platform::startupStage("locked");
+    // A request that comes while the program starts is kept: the main window
+    // finishes its load (closed halfway, it would save half-loaded settings)
+    // and then closes without being shown, before the event loop runs. From
+    // then on a request closes the window at once, and the last window's
+    // closing ends the event loop.
     bool closeRequested = false;
+    bool running = false;
     platform::TerminationSignals termination;
-    QObject::connect(&termination, &platform::TerminationSignals::received, [&closeRequested] {
-        if (mainForm) {
-            mainForm->close();
-        } else {
-            closeRequested = true;
-        }
-    });
+    QObject::connect(&termination, &platform::TerminationSignals::received,
+                     [&closeRequested, &running] {
+                         closeRequested = true;
+                         if (running && mainForm) {
+                             mainForm->close();
+                         }
+                     });
+    platform::startupStage("handled");
     prepareApplication();
 
     // The splash shows while the main window loads; the load's yields repaint
@@ -79,21 +88,32 @@ int runTobrel(int argc, char** argv) {
     frmSplash splash;
     splash.show();
     splash.activateWindow();
+    platform::startupStage("splash");
     splash.repaint();
     QApplication::processEvents();
 
+    // A closed window may be asked to close again: its settings are saved once.
     frmMain window;
     mainForm = &window;
-    // Once closed (and its settings saved) the window takes no more requests.
-    QObject::connect(&application, &QGuiApplication::lastWindowClosed, [] { mainForm = nullptr; });
+    platform::startupStage("window");
     window.load();
+    platform::startupStage("loaded");
+    // Takes a request that came after the load's last yield.
+    QApplication::processEvents();
+    if (closeRequested) {
+        splash.close();
+        window.close(); // saves the settings as any close does
+        mainForm = nullptr;
+        return 0;
+    }
     window.show();
     splash.close();          // closing again after the user closed it changes nothing
     window.activateWindow(); // the splash had the focus
-    if (closeRequested) {
-        window.close();
-    }
     saveScreenshotsWhenAsked(&application);
+    running = true;
+    platform::startupStage("shown");
+    QMetaObject::invokeMethod(
+        &application, [] { platform::startupStage("running"); }, Qt::QueuedConnection);
     const int status = QApplication::exec();
     mainForm = nullptr;
     return status;

@@ -5,9 +5,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
-#include <unordered_set>
 
 namespace tobrel::cards {
 namespace {
@@ -42,43 +40,10 @@ std::string asciiUpper(std::string_view text) {
     return upper;
 }
 
-// The names in a folder, in capitals, to test output candidates against:
-// GAME.mcd takes GAME.MCD too, since emulators under Wine ignore letter case.
-// A job converts many files in one folder, so the names are kept while the
-// folder is unchanged but for the outputs written here.
-class TakenNames {
-public:
-    void load(const std::string& folder) {
-        const auto stamp = platform::folderStamp(folder);
-        if (stamp && folder == folder_ && *stamp == stamp_) {
-            return;
-        }
-        folder_ = folder;
-        stamp_ = stamp.value_or(-1);
-        names_.clear();
-        if (const auto entries = platform::listDirectory(folder)) {
-            for (const auto& entry : *entries) {
-                names_.insert(asciiUpper(entry.name));
-            }
-        }
-    }
-    bool contains(std::string_view name) const { return names_.contains(asciiUpper(name)); }
-    // An output was created in the folder: keep the names current without listing again.
-    void add(std::string_view name) {
-        names_.insert(asciiUpper(name));
-        stamp_ = platform::folderStamp(folder_).value_or(-1);
-    }
-
-private:
-    std::string folder_;
-    std::int64_t stamp_ = -1;
-    std::unordered_set<std::string> names_;
-};
-
 // Copies the source from `skip` onward in whole units, after the optional prefix.
 bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std::size_t skip,
-               std::string& error) {
-    static thread_local std::vector<char> buffer(kChunk);
+               std::vector<char>& buffer, std::string& error) {
+    buffer.resize(kChunk);
     std::size_t pending = 0; // bytes read but not yet written (less than one unit after a write)
     std::size_t toSkip = skip;
     for (;;) {
@@ -109,11 +74,12 @@ bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std
     }
 }
 
-// Opens the source and creates its output beside it (see convertCardFile);
-// false with result.error set when either cannot be done.
-bool openSourceAndOutput(const std::string& sourcePath, std::string_view extension,
-                         platform::InputFile& source, platform::NewOutputFile& output,
-                         ConversionResult& result) {
+} // namespace
+
+bool ConversionJob::openSourceAndOutput(const std::string& sourcePath, std::string_view extension,
+                                        platform::InputFile& source,
+                                        platform::NewOutputFile& output,
+                                        ConversionResult& result) {
     // The name must hold at least four characters after its folder, so that
     // cutting ".EXT" off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);
@@ -134,8 +100,16 @@ bool openSourceAndOutput(const std::string& sourcePath, std::string_view extensi
     const std::string stem = sourcePath.substr(0, stemEnd);
     // Exclusive creation still guards against a file that appears meanwhile.
     const std::size_t folderEnd = sourcePath.find_last_of("/\\") + 1; // 0 without a folder
-    thread_local TakenNames taken;
-    taken.load(folderEnd == 0 ? std::string(".") : sourcePath.substr(0, folderEnd));
+    const std::string folder = folderEnd == 0 ? std::string(".") : sourcePath.substr(0, folderEnd);
+    auto [entry, firstInFolder] = takenNames_.try_emplace(folder);
+    std::unordered_set<std::string>& taken = entry->second;
+    if (firstInFolder) {
+        if (const auto entries = platform::listDirectory(folder)) {
+            for (const auto& item : *entries) {
+                taken.insert(asciiUpper(item.name));
+            }
+        }
+    }
     bool created = false;
     for (int n = -1; n <= 999 && !created; ++n) {
         std::string candidate = plainName;
@@ -144,17 +118,19 @@ bool openSourceAndOutput(const std::string& sourcePath, std::string_view extensi
             std::snprintf(number, sizeof number, "_%03d.", n);
             candidate = stem + number + std::string(extension);
         }
-        if (taken.contains(std::string_view(candidate).substr(folderEnd))) {
+        if (taken.contains(asciiUpper(std::string_view(candidate).substr(folderEnd)))) {
             continue;
         }
         switch (output.create(candidate)) {
         case platform::NewOutputFile::CreateResult::Created:
-            taken.add(std::string_view(candidate).substr(folderEnd));
+            taken.insert(asciiUpper(std::string_view(candidate).substr(folderEnd)));
             result.outputPath = candidate;
             created = true;
             break;
         case platform::NewOutputFile::CreateResult::AlreadyExists:
-            break; // taken, also when it appeared just now: try the next number
+            // Taken, also when it appeared after the listing: try the next number.
+            taken.insert(asciiUpper(std::string_view(candidate).substr(folderEnd)));
+            break;
         case platform::NewOutputFile::CreateResult::Failed:
             result.error =
                 "出力ファイルを作成できません: " + platform::describeError(output.errorNumber());
@@ -169,8 +145,6 @@ bool openSourceAndOutput(const std::string& sourcePath, std::string_view extensi
     return true;
 }
 
-} // namespace
-
 int directionFromName(std::string_view name) {
     for (std::size_t i = 0; i < directions.size(); ++i) {
         if (name == directions[i].cliName ||
@@ -183,6 +157,18 @@ int directionFromName(std::string_view name) {
 
 ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
                                  std::string_view extension) {
+    ConversionJob job;
+    return job.convert(sourcePath, kind, extension);
+}
+
+ConversionResult convertCardFileTo(const std::string& sourcePath, CardContainer target,
+                                   std::string_view extension) {
+    ConversionJob job;
+    return job.convertTo(sourcePath, target, extension);
+}
+
+ConversionResult ConversionJob::convert(const std::string& sourcePath, ConvKind kind,
+                                        std::string_view extension) {
     ConversionResult result;
     platform::InputFile source;
     platform::NewOutputFile output;
@@ -197,7 +183,7 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
         result.error = "書き込めません: " + platform::describeError(output.errorNumber());
         return result; // output discarded by its destructor
     }
-    if (!copyUnits(source, output, skip, result.error)) {
+    if (!copyUnits(source, output, skip, buffer_, result.error)) {
         return result;
     }
     if (!output.commit()) {
@@ -208,8 +194,8 @@ ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
     return result;
 }
 
-ConversionResult convertCardFileTo(const std::string& sourcePath, CardContainer target,
-                                   std::string_view extension) {
+ConversionResult ConversionJob::convertTo(const std::string& sourcePath, CardContainer target,
+                                          std::string_view extension) {
     ConversionResult result;
     // A file that is no card makes no output.
     const auto read = readCardFile(sourcePath, false);

@@ -4,9 +4,16 @@
 #include "cards/card_container.h"
 
 #include <array>
+#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
+
+namespace tobrel::platform {
+class InputFile;
+class NewOutputFile;
+} // namespace tobrel::platform
 
 namespace tobrel::cards {
 
@@ -51,16 +58,39 @@ struct ConversionResult {
     std::string error;      // a Japanese reason, when not ok
 };
 
-// Writes the converted image beside the source: the source path with its
+// One conversion job: one press of the Convert button or one convert command.
+// Each converted image is written beside its source: the source path with its
 // 3-letter extension replaced, or, when that name is taken, NAME_000 to
 // NAME_999. Data move in whole 64-byte units; a trailing partial unit is
 // dropped. Never overwrites anything; on failure nothing is left behind.
+// A folder's names are listed once, when the job first writes there, and kept
+// up to date with the job's own outputs; nothing is kept from one job to the
+// next, since only a fresh listing tells what a folder holds now.
+class ConversionJob {
+public:
+    ConversionResult convert(const std::string& sourcePath, ConvKind kind,
+                             std::string_view extension);
+    // Writes the card of the file at sourcePath, in whichever container it
+    // is, in the target container. A file that is no card makes no output.
+    ConversionResult convertTo(const std::string& sourcePath, CardContainer target,
+                               std::string_view extension);
+
+private:
+    // Opens the source and creates its output beside it under the job's
+    // naming rule; false with result.error set when either cannot be done.
+    bool openSourceAndOutput(const std::string& sourcePath, std::string_view extension,
+                             platform::InputFile& source, platform::NewOutputFile& output,
+                             ConversionResult& result);
+
+    // The names present in each folder written to, in capitals: GAME.mcd takes
+    // GAME.MCD too, since emulators under Wine ignore letter case.
+    std::map<std::string, std::unordered_set<std::string>> takenNames_;
+    std::vector<char> buffer_;
+};
+
+// Jobs of one file.
 ConversionResult convertCardFile(const std::string& sourcePath, ConvKind kind,
                                  std::string_view extension);
-
-// Writes the card of the file at sourcePath, in whichever container it is,
-// beside it in the target container under the name convertCardFile would
-// give it. A file that is no card is refused and makes no output.
 ConversionResult convertCardFileTo(const std::string& sourcePath, CardContainer target,
                                    std::string_view extension);
 
@@ -72,9 +102,10 @@ std::string conversionLogLine(const std::string& sourcePath, const ConversionRes
 template <typename OnLine>
 int runConversionJob(const std::vector<std::string>& sources, const Direction& direction,
                      OnLine&& onLine) {
+    ConversionJob job;
     int failures = 0;
     for (const auto& source : sources) {
-        auto result = convertCardFile(source, direction.kind, direction.targetExtension);
+        auto result = job.convert(source, direction.kind, direction.targetExtension);
         if (!result.ok) {
             ++failures;
         }

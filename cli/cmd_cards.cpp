@@ -32,8 +32,9 @@ int runConvertTo(const Arguments& args) {
         c = static_cast<char>(c - 'a' + 'A');
     }
     int failures = 0;
+    cards::ConversionJob job; // one call, one job: each folder is listed once
     for (auto it = args.begin() + 2; it != args.end(); ++it) {
-        const auto result = cards::convertCardFileTo(*it, *target, extension);
+        const auto result = job.convertTo(*it, *target, extension);
         failures += result.ok ? 0 : 1;
         std::cout << cards::conversionLogLine(*it, result) << std::endl;
     }

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -304,30 +305,30 @@ enum class FilterOutcome { Done, ReadFailed, WriteFailed };
 struct Buffers {
     std::vector<char> input;
     std::vector<char> output;
-    bool inUse = false;
+    std::atomic<bool> inUse = false;
 };
 
-// The buffers stay with the thread between extractions, so that a run does not
-// pay again for fresh memory. An extraction started from inside a yield hook
-// of another gets buffers of its own.
+// The buffers stay with the program between extractions, so that a run does
+// not pay again for fresh memory. An extraction that finds them in use (one
+// started from inside a yield hook of another, or on another thread) gets
+// buffers of its own.
 class BorrowedBuffers {
 public:
     BorrowedBuffers() {
-        static thread_local Buffers kept;
-        if (kept.inUse) {
+        static Buffers kept;
+        if (kept.inUse.exchange(true)) {
             own_ = std::make_unique<Buffers>();
             buffers_ = own_.get();
         } else {
-            kept.inUse = true;
             buffers_ = &kept;
         }
     }
     ~BorrowedBuffers() {
         if (!own_) {
-            buffers_->inUse = false;
             if (buffers_->input.size() > 4 * kReadBlockSize) {
                 buffers_->input = std::vector<char>(); // grown for a very long line
             }
+            buffers_->inUse = false;
         }
     }
     BorrowedBuffers(const BorrowedBuffers&) = delete;

@@ -2,14 +2,16 @@
 
 #include <cerrno>
 #include <iconv.h>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
 namespace tobrel::platform::detail {
 namespace {
 
-// One converter per direction and thread, opened on first use; iconv_open
-// loads tables and is far too slow to repeat per call.
+// One converter per direction, opened on first use (iconv_open loads tables
+// and is far too slow to repeat per call); a converter has a shift state, so
+// one conversion at a time uses it.
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -21,23 +23,25 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    iconv_t handle() {
+    template <typename Run> auto use(Run&& run) {
+        const std::lock_guard<std::mutex> lock(mutex_);
         iconv(cd_, nullptr, nullptr, nullptr, nullptr); // reset the shift state
-        return cd_;
+        return run(cd_);
     }
 
 private:
     iconv_t cd_;
+    std::mutex mutex_;
 };
 
-iconv_t toUtf8() {
-    thread_local Converter converter("UTF-8", "CP932");
-    return converter.handle();
+Converter& toUtf8() {
+    static Converter converter("UTF-8", "CP932");
+    return converter;
 }
 
-iconv_t fromUtf8() {
-    thread_local Converter converter("CP932", "UTF-8");
-    return converter.handle();
+Converter& fromUtf8() {
+    static Converter converter("CP932", "UTF-8");
+    return converter;
 }
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
@@ -89,11 +93,12 @@ std::optional<std::string> convert(iconv_t cd, std::string_view input, OnBadInpu
 } // namespace
 
 std::string decodeCp932System(std::string_view bytes) {
-    return *convert(toUtf8(), bytes, OnBadInput::Replace, false);
+    return *toUtf8().use(
+        [bytes](iconv_t cd) { return convert(cd, bytes, OnBadInput::Replace, false); });
 }
 
 std::optional<std::string> encodeCp932System(std::string_view utf8) {
-    return convert(fromUtf8(), utf8, OnBadInput::Fail, true);
+    return fromUtf8().use([utf8](iconv_t cd) { return convert(cd, utf8, OnBadInput::Fail, true); });
 }
 
 } // namespace tobrel::platform::detail

@@ -1,9 +1,12 @@
 #include "platform/files.h"
 #include "platform/files_detail.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 namespace tobrel::platform {
 
@@ -49,6 +52,20 @@ std::string describeError(int errorNumber) {
         return std::string("エラー (") + std::strerror(errorNumber) + ")";
     }
 }
+
+namespace {
+
+// Numbers from a random start, so that two copies of the program (or a
+// leftover of an earlier run) seldom meet at the same name.
+std::string numberedTemporaryName(const std::string& target, int) {
+    static std::atomic<std::uint32_t> next{std::random_device{}()};
+    return target + ".tmp" + std::to_string(next.fetch_add(1) % 100000000);
+}
+
+} // namespace
+
+std::string (*detail::temporaryName)(const std::string& target,
+                                     int attempt) = numberedTemporaryName;
 
 std::string detail::followLinks(const std::string& path) {
     std::filesystem::path current = toFsPath(path);

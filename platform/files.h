@@ -135,11 +135,6 @@ bool isOpenableFolder(const std::string& path);
 // receives the cause of a failure.
 bool createFolders(const std::string& path, int* errorNumber = nullptr);
 
-// A value that changes whenever an entry is added to or removed from folder
-// (its modification time in nanoseconds, at the clock's granularity), or
-// nothing when the folder cannot be examined.
-std::optional<std::int64_t> folderStamp(const std::string& folder);
-
 // One entry of a folder, its name exactly as the file system holds it (bytes
 // that need not be UTF-8, such as Shift-JIS names copied from Windows).
 struct DirectoryEntry {

@@ -5,12 +5,15 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tobrel::platform {
 namespace {
+
+int syncToDevice(int fd) {
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
 
 mode_t currentUmask() {
     // The only way to read the mask is to set it; put it straight back.
@@ -20,6 +23,8 @@ mode_t currentUmask() {
 }
 
 } // namespace
+
+int (*detail::flushFile)(int fd) = syncToDevice;
 
 std::string executablePath() {
     std::error_code ec;
@@ -200,10 +205,10 @@ AtomicOutputFile::OpenResult AtomicOutputFile::open(const std::string& path,
     } else {
         mode_ = 0666 & ~currentUmask();
     }
-    static thread_local std::mt19937 generator{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary_ = target_ + ".tmp" + std::to_string(::getpid()) + "-" +
-                     std::to_string(generator() % 1000000);
+        temporary_ = detail::temporaryName(target_, attempt);
+        // Exclusive creation: whatever is at the name already (a file, or a
+        // link, even a dangling one) is neither followed nor written.
         fd_ = ::open(toFsPath(temporary_).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_ >= 0) {
             return OpenResult::Opened;
@@ -230,8 +235,11 @@ bool AtomicOutputFile::commit() {
         error_ = error_ != 0 ? error_ : EBADF;
         return false;
     }
-    if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || ::fsync(fd_) != 0) {
+    if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
         return fail(errno);
+    }
+    if (const int error = detail::flushFile(fd_); error != 0) {
+        return fail(error);
     }
     const int closed = ::close(fd_);
     fd_ = -1;
@@ -258,14 +266,6 @@ bool isOpenableFolder(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(toFsPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
            ::access(toFsPath(path).c_str(), R_OK | X_OK) == 0;
-}
-
-std::optional<std::int64_t> folderStamp(const std::string& folder) {
-    struct stat info {};
-    if (::stat(toFsPath(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
 std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
-#include <random>
 #include <windows.h>
 
 // Files through the Win32 functions. Each open file is a Win32 handle wrapped
@@ -73,10 +72,12 @@ int adopt(HANDLE handle, int flags) {
     return fd;
 }
 
-// Creates a file that must not exist yet (CREATE_NEW) as a write descriptor.
+// Creates a file that must not exist yet (CREATE_NEW) as a write descriptor. A
+// symbolic link at the name, even a dangling one, exists: it is not followed.
 int createNewFile(const std::string& path, int& error) {
-    HANDLE handle = CreateFileW(toFsPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(toFsPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         error = lastErrno();
         return -1;
@@ -122,7 +123,13 @@ std::optional<std::pair<DWORD, std::uint64_t>> fileIdentity(const std::string& p
                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+int flushToDevice(int fd) {
+    return FlushFileBuffers(handleOf(fd)) ? 0 : lastErrno();
+}
+
 } // namespace
+
+int (*detail::flushFile)(int fd) = flushToDevice;
 
 std::string executablePath() {
     std::wstring buffer(MAX_PATH, L'\0');
@@ -289,10 +296,8 @@ AtomicOutputFile::OpenResult AtomicOutputFile::open(const std::string& path,
         error_ = errnoFromWin32(why);
         return OpenResult::Failed;
     }
-    static thread_local std::mt19937 generator{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary_ = target_ + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
-                     std::to_string(generator() % 1000000);
+        temporary_ = detail::temporaryName(target_, attempt);
         fd_ = createNewFile(temporary_, error_);
         if (fd_ >= 0) {
             return OpenResult::Opened;
@@ -318,8 +323,8 @@ bool AtomicOutputFile::commit() {
         error_ = error_ != 0 ? error_ : EBADF;
         return false;
     }
-    if (!FlushFileBuffers(handleOf(fd_))) {
-        return fail(lastErrno());
+    if (const int error = detail::flushFile(fd_); error != 0) {
+        return fail(error);
     }
     const int closed = _close(fd_);
     fd_ = -1;
@@ -356,19 +361,6 @@ bool isOpenableFolder(const std::string& path) {
     }
     FindClose(search);
     return true;
-}
-
-std::optional<std::int64_t> folderStamp(const std::string& folder) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (folder.empty() ||
-        !GetFileAttributesExW(toFsPath(folder).c_str(), GetFileExInfoStandard, &data) ||
-        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return std::nullopt;
-    }
-    const std::uint64_t ticks =
-        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-        data.ftLastWriteTime.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks) * 100; // 100 ns units to nanoseconds
 }
 
 std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,

@@ -1,7 +1,6 @@
 #include "platform/single_instance.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 namespace tobrel::platform {
@@ -27,16 +26,25 @@ QString lockFolder() {
 SingleInstance::SingleInstance(const char* name) {
     const QString folder = lockFolder();
     QDir().mkpath(folder);
-    lock_ = std::make_unique<QLockFile>(folder + QLatin1Char('/') + QString::fromLatin1(name) +
-                                        QStringLiteral(".lock"));
-    // The holder's process id is in the file; a lock whose holder died is stale at once.
-    lock_->setStaleLockTime(0);
-    first_ = lock_->tryLock(0);
-    if (!first_ && lock_->error() == QLockFile::PermissionError) {
-        first_ = true; // no folder to lock in: better to run than to refuse to start
+    const QString path =
+        folder + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".lock");
+    switch (detail::holdLockFile(path.toUtf8().toStdString(), handle_)) {
+    case detail::LockHold::Taken:
+        first_ = true;
+        break;
+    case detail::LockHold::HeldElsewhere:
+        first_ = false;
+        break;
+    case detail::LockHold::Unavailable:
+        first_ = true; // nowhere to lock: better to run than to refuse to start
+        break;
     }
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    if (handle_ != -1) {
+        detail::releaseLockFile(handle_);
+    }
+}
 
 } // namespace tobrel::platform

@@ -2,6 +2,8 @@
 
 #include <QSocketNotifier>
 
+#include <QByteArray>
+
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,12 +29,25 @@ void handleTerminationWith(void (*handler)(int)) {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+void maskTermination(int how) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    pthread_sigmask(how, &set, nullptr);
+}
+
 } // namespace
+
+void TerminationSignals::deferUntilHandled() {
+    maskTermination(SIG_BLOCK);
+}
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
         g_signalPipe[0] = g_signalPipe[1] = -1;
-        return; // the default handling stays
+        maskTermination(SIG_UNBLOCK); // the default handling stays: a deferred one ends it now
+        return;
     }
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
@@ -41,6 +56,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
         emit received();
     });
     handleTerminationWith(onTerminationSignal);
+    // A signal deferred until now reaches the handler here, and the event loop next.
+    maskTermination(SIG_UNBLOCK);
 }
 
 TerminationSignals::~TerminationSignals() {
@@ -51,6 +68,13 @@ TerminationSignals::~TerminationSignals() {
     ::close(g_signalPipe[0]);
     ::close(g_signalPipe[1]);
     g_signalPipe[0] = g_signalPipe[1] = -1;
+}
+
+void startupStage(const char* name) {
+    static const QByteArray stage = qgetenv("TOBREL_TERMINATE_AT");
+    if (!stage.isEmpty() && stage == name) {
+        ::kill(::getpid(), SIGTERM);
+    }
 }
 
 } // namespace tobrel::platform

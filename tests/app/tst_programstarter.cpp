@@ -8,7 +8,7 @@
 #include "tests/support/registry_env.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -79,6 +79,16 @@ QString winesCmdExe() {
     return {};
 }
 
+// How long a shell script may take to start and run: well under a second;
+// the bound only stops a test whose program never runs.
+constexpr int kShellBound = 60 * 1000;
+
+// How long Wine may take to start cmd.exe and to end. The first start in a new
+// prefix builds the whole prefix (registry, system folders, services): seconds
+// on an idle machine, minutes on a loaded one. The bound only stops a test
+// whose Wine never gets there.
+constexpr int kWineBound = 10 * 60 * 1000;
+
 } // namespace
 
 class TestProgramStarter : public QObject {
@@ -89,12 +99,14 @@ private slots:
         TempDir dir;
         const std::string folder = dir.file("my games");
         std::filesystem::create_directory(folder);
-        QElapsedTimer timer;
-        timer.start();
+        // The program waits for the test's word: start() must return before it ends.
         QVERIFY(app::ProgramStarter::current().start(
-            shell("pwd > out.tmp; echo \"$WINEPREFIX\" >> out.tmp; mv out.tmp out", folder)));
-        QVERIFY(timer.elapsed() < 5000); // does not wait for the program
-        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(folder + "/out"), 10000);
+            shell("while [ ! -e go ]; do sleep 0.05; done; pwd > out.tmp; "
+                  "echo \"$WINEPREFIX\" >> out.tmp; mv out.tmp out",
+                  folder)));
+        writeBytes(folder + "/go", "");
+        QVERIFY(
+            QTest::qWaitFor([&] { return std::filesystem::exists(folder + "/out"); }, kShellBound));
         QCOMPARE(readBytes(folder + "/out"), folder + "\n/some prefix\n");
         QCOMPARE(zombieChildren(), 0u);
 
@@ -123,33 +135,25 @@ private slots:
             launcher::launchCommand(cmdExe.toStdString(), launcher::systemLaunchContext());
         QCOMPARE(command.action, launcher::LaunchAction::RunProcess);
         QCOMPARE(command.environment.at(0).second, dir.file("prefix"));
-        command.arguments.insert(command.arguments.end(), {"/c", "exit"});
-        QElapsedTimer timer;
-        timer.start();
+        // cmd.exe makes a folder: once it is there, the prefix and its server are up.
+        const std::string started = dir.file("started");
+        std::string startedInWine = "Z:" + started;
+        std::replace(startedInWine.begin(), startedInWine.end(), '/', '\\');
+        command.arguments.insert(command.arguments.end(), {"/c", "mkdir", startedInWine});
         QVERIFY(app::ProgramStarter::current().start(command));
-        QVERIFY(timer.elapsed() < 5000); // returns at once, while Wine sets up its prefix
         QCOMPARE(zombieChildren(), 0u);
-        // Ends what Wine still runs for the test's prefix; the last of it may start late.
+        QVERIFY(
+            QTest::qWaitFor([&] { return std::filesystem::is_directory(started); }, kWineBound));
+
+        // The prefix's own server ends once every Wine process of the prefix has ended.
         QProcess server;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("WINEPREFIX"), qs(dir.file("prefix")));
         server.setProcessEnvironment(environment);
-        // Nothing of Wine may be left once the prefix has stayed quiet for two seconds.
-        QElapsedTimer cleanup;
-        cleanup.start();
-        QElapsedTimer quiet;
-        quiet.start();
-        while (cleanup.elapsed() < 40000) {
-            if (!inPrefix(dir.file("prefix")).empty()) {
-                server.start(QStringLiteral("wineserver"), {QStringLiteral("-k")});
-                server.waitForFinished(10000);
-                quiet.restart();
-            } else if (quiet.elapsed() > 2000) {
-                break;
-            }
-            QTest::qWait(100);
-        }
-        QVERIFY(inPrefix(dir.file("prefix")).empty());
+        server.start(QStringLiteral("wineserver"), {QStringLiteral("-w")});
+        QVERIFY(server.waitForFinished(kWineBound));
+        // The processes the server ends as it goes are gone a moment later.
+        QVERIFY(QTest::qWaitFor([&] { return inPrefix(dir.file("prefix")).empty(); }, 10000));
         QCOMPARE(zombieChildren(), 0u);
     }
 };

@@ -130,6 +130,26 @@ TEST(ConvertCardFile, RoundTripsAreByteIdentical) {
     EXPECT_EQ(readBytes(fromVgs.outputPath), body);
 }
 
+// Each job lists the folder afresh: a name removed since the last job is free,
+// even when the folder's time stamp did not change (a removal within one tick
+// of a coarse clock looks just like that).
+TEST(ConversionJob, NameRemovedSinceTheLastJobIsFreeAgain) {
+    TempDir dir;
+    writeBytes(dir.file("B.MCR"), makeCardBody());
+    writeBytes(dir.file("B.MCD"), "old");
+    const std::vector<std::string> sources = {dir.file("B.MCR")};
+    std::vector<std::string> lines;
+    auto log = [&](const std::string& line) { lines.push_back(line); };
+    runConversionJob(sources, direction(5), log);
+    const auto stamp = std::filesystem::last_write_time(dir.path());
+    std::filesystem::remove(dir.path() / "B.MCD");
+    std::filesystem::last_write_time(dir.path(), stamp);
+    runConversionJob(sources, direction(5), log);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], dir.file("B.MCR") + "→" + dir.file("B_000.MCD") + " 変換終了");
+    EXPECT_EQ(lines[1], dir.file("B.MCR") + "→" + dir.file("B.MCD") + " 変換終了");
+}
+
 TEST(ConvertCardFile, ForeignVgsHeaderComesBackAsTheStandardOne) {
     TempDir dir;
     const std::string body = makeCardBody();

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/files_detail.h"
 #include "tests/support/settings_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -139,6 +140,97 @@ TEST(AtomicOutputFile, FollowsLinksAndRefusesTheInputAndFolders) {
         EXPECT_EQ(readBytes(dir.file("in")), "input");
         EXPECT_EQ(listFolder(dir.path()), c.folder);
     }
+}
+
+// Replaces one of AtomicOutputFile's seams for the life of a test.
+template <typename Seam> class SeamSwap {
+public:
+    SeamSwap(Seam& seam, Seam replacement) : seam_(seam), previous_(seam) { seam = replacement; }
+    ~SeamSwap() { seam_ = previous_; }
+    SeamSwap(const SeamSwap&) = delete;
+    SeamSwap& operator=(const SeamSwap&) = delete;
+
+private:
+    Seam& seam_;
+    Seam previous_;
+};
+
+TEST(AtomicOutputFile, FailedFlushKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const auto path = dir.file("TOBREL.INI");
+    writeBytes(path, "the old file");
+    int error = 0;
+    {
+        SeamSwap flush(
+            detail::flushFile, +[](int) { return EIO; });
+        EXPECT_FALSE(replaceFileAtomically(path, "the new file, never flushed", &error));
+    }
+    EXPECT_EQ(error, EIO);
+    EXPECT_EQ(readBytes(path), "the old file");
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"TOBREL.INI"});
+}
+
+// Whatever is found at a temporary file's name belongs to someone else: it is
+// skipped, never written through, truncated or removed.
+TEST(AtomicOutputFile, EntryAtTheTemporaryNameIsLeftAlone) {
+    const struct {
+        const char* name;
+        void (*plant)(const TempDir& dir, const std::string& at);
+        const char* readsAfterwards; // what the planted name reads afterwards, or null
+    } cases[] = {
+        {"file", [](const TempDir&, const std::string& at) { writeBytes(at, "planted"); },
+         "planted"},
+        {"link to a file",
+         [](const TempDir& dir, const std::string& at) {
+             std::filesystem::create_symlink(dir.path() / "victim", toFsPath(at));
+         },
+         "victim"},
+        {"dangling link",
+         [](const TempDir& dir, const std::string& at) {
+             std::filesystem::create_symlink(dir.path() / "nowhere", toFsPath(at));
+         },
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeBytes(dir.file("victim"), "victim");
+        writeBytes(dir.file("out"), "old");
+        c.plant(dir, dir.file("out.planted"));
+        const std::vector<std::string> planted = listFolder(dir.path());
+        {
+            SeamSwap name(
+                detail::temporaryName, +[](const std::string& target, int attempt) {
+                    return target + (attempt == 0 ? ".planted" : ".free");
+                });
+            AtomicOutputFile out;
+            ASSERT_EQ(out.open(dir.file("out")), AtomicOutputFile::OpenResult::Opened);
+            ASSERT_TRUE(out.write("new", 3));
+            ASSERT_TRUE(out.commit());
+        }
+        EXPECT_EQ(readBytes(dir.file("out")), "new");
+        EXPECT_EQ(readBytes(dir.file("victim")), "victim");
+        if (c.readsAfterwards != nullptr) {
+            EXPECT_EQ(readBytes(dir.file("out.planted")), c.readsAfterwards);
+        }
+        EXPECT_EQ(listFolder(dir.path()), planted); // nothing left of ".free", nothing gone
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "nowhere"));
+    }
+}
+
+TEST(AtomicOutputFile, EveryTemporaryNameTakenFailsAndTouchesNothing) {
+    TempDir dir;
+    writeBytes(dir.file("out"), "old");
+    writeBytes(dir.file("out.planted"), "planted");
+    SeamSwap name(
+        detail::temporaryName, +[](const std::string& target, int) { return target + ".planted"; });
+    AtomicOutputFile out;
+    EXPECT_EQ(out.open(dir.file("out")), AtomicOutputFile::OpenResult::Failed);
+    EXPECT_EQ(out.errorNumber(), EEXIST);
+    EXPECT_FALSE(out.commit());
+    out.discard();
+    EXPECT_EQ(readBytes(dir.file("out")), "old");
+    EXPECT_EQ(readBytes(dir.file("out.planted")), "planted");
 }
 
 TEST(AtomicOutputFileReadOnly, WriteProtectedTargetStaysAsItWas) {
