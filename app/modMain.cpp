@@ -75,11 +75,13 @@ int runTobrel(int argc, char** argv) {
     prepareApplication();
 
     // The splash shows while the main window loads; the load's yields repaint
-    // it, and a click or a key may close it earlier.
-    frmSplash splash;
-    splash.show();
-    splash.activateWindow();
-    splash.repaint();
+    // it, and a click or a key may close it earlier. Closed, it is deleted, so
+    // that its picture and window buffer do not stay for the whole run.
+    QPointer<frmSplash> splash = new frmSplash;
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    splash->activateWindow();
+    splash->repaint();
     QApplication::processEvents();
 
     frmMain window;
@@ -88,7 +90,9 @@ int runTobrel(int argc, char** argv) {
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, [] { mainForm = nullptr; });
     window.load();
     window.show();
-    splash.close();          // closing again after the user closed it changes nothing
+    if (splash) {
+        splash->close(); // the user may have closed it already
+    }
     window.activateWindow(); // the splash had the focus
     if (closeRequested) {
         window.close();
