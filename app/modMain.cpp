@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <memory>
+
 namespace tobrel::app {
 
 QPointer<frmMain> mainForm;
@@ -75,10 +77,9 @@ int runTobrel(int argc, char** argv) {
     prepareApplication();
 
     // The splash shows while the main window loads; the load's yields repaint
-    // it, and a click or a key may close it earlier. Closed, it is deleted, so
-    // that its picture and window buffer do not stay for the whole run.
-    QPointer<frmSplash> splash = new frmSplash;
-    splash->setAttribute(Qt::WA_DeleteOnClose);
+    // it, and a click or a key may close it earlier. Deleted once the main
+    // window shows, so that its picture and window buffer do not stay.
+    auto splash = std::make_unique<frmSplash>();
     splash->show();
     splash->activateWindow();
     splash->repaint();
@@ -90,9 +91,8 @@ int runTobrel(int argc, char** argv) {
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, [] { mainForm = nullptr; });
     window.load();
     window.show();
-    if (splash) {
-        splash->close(); // the user may have closed it already
-    }
+    splash->close(); // closing again after the user closed it changes nothing
+    splash.reset();
     window.activateWindow(); // the splash had the focus
     if (closeRequested) {
         window.close();
