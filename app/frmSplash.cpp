@@ -3,6 +3,7 @@
 #include "app/AppVersion.h"
 #include "app/Twips.h"
 
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -28,7 +29,11 @@ frmSplash::frmSplash(QWidget* parent)
     setAutoFillBackground(true);
 
     picSplash->setObjectName(QStringLiteral("picSplash"));
-    const QPixmap picture(QStringLiteral(":/splash.png"));
+    // Read as what it is, by Qt's own reader: guessing the format would load
+    // every image plug-in first, which costs more than the picture itself.
+    QImageReader reader(QStringLiteral(":/splash.ppm"), "ppm");
+    reader.setAutoDetectImageFormat(false);
+    const QPixmap picture = QPixmap::fromImage(reader.read());
     picSplash->setPixmap(picture);
     picSplash->setGeometry(0, 0, picture.width(), picture.height());
 
@@ -36,7 +41,12 @@ frmSplash::frmSplash(QWidget* parent)
     QFont bold(QStringLiteral("ＭＳ Ｐゴシック"), 12);
     bold.setBold(true);
     lblProductName->setFont(bold);
-    lblProductName->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    // White on the picture; a palette rather than a style sheet, which would
+    // bring the style sheet machinery into the start-up.
+    QPalette white = lblProductName->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    lblProductName->setPalette(white);
+    lblProductName->setAutoFillBackground(false);
     lblProductName->resize(px(kLabelDesignWidthTwips), px(kLabelDesignHeightTwips));
 
     // Load order: the window takes the picture's size plus the border, then the

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <memory>
+
 namespace tobrel::app {
 
 QPointer<frmMain> mainForm;
@@ -84,12 +86,13 @@ int runTobrel(int argc, char** argv) {
     prepareApplication();
 
     // The splash shows while the main window loads; the load's yields repaint
-    // it, and a click or a key may close it earlier.
-    frmSplash splash;
-    splash.show();
-    splash.activateWindow();
+    // it, and a click or a key may close it earlier. Deleted once the main
+    // window shows, so that its picture and window buffer do not stay.
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    splash->activateWindow();
     platform::startupStage("splash");
-    splash.repaint();
+    splash->repaint();
     QApplication::processEvents();
 
     // A closed window may be asked to close again: its settings are saved once.
@@ -101,13 +104,14 @@ int runTobrel(int argc, char** argv) {
     // Takes a request that came after the load's last yield.
     QApplication::processEvents();
     if (closeRequested) {
-        splash.close();
+        splash->close();
         window.close(); // saves the settings as any close does
         mainForm = nullptr;
         return 0;
     }
     window.show();
-    splash.close();          // closing again after the user closed it changes nothing
+    splash->close(); // closing again after the user closed it changes nothing
+    splash.reset();
     window.activateWindow(); // the splash had the focus
     saveScreenshotsWhenAsked(&application);
     running = true;

@@ -57,8 +57,11 @@ private:
     const ReadAt& read_;
 };
 
-// The resource section in memory. Offsets in the resource tree count from
-// the root directory; data entries give addresses relative to the image.
+// The resource section, read piece by piece as the tree is followed: only the
+// directories on the way to the icon and the icon itself, never the whole
+// section (which holds every dialog, bitmap and string of the program).
+// Offsets in the resource tree count from the root directory; data entries
+// give addresses relative to the image.
 class ResourceSection {
 public:
     struct Entry {
@@ -66,15 +69,16 @@ public:
         std::uint32_t target; // a subdirectory's offset with the high bit set, else a data entry's
     };
 
-    ResourceSection(std::string bytes, std::uint32_t sectionRva, std::uint32_t rootOffset)
-        : bytes_(std::move(bytes)), sectionRva_(sectionRva), root_(rootOffset) {}
+    ResourceSection(const BoundedReader& file, std::uint64_t start, std::uint64_t size,
+                    std::uint32_t sectionRva, std::uint32_t rootOffset)
+        : file_(file), start_(start), size_(size), sectionRva_(sectionRva), root_(rootOffset) {}
 
-    std::optional<std::string_view> range(std::uint64_t offset, std::uint64_t count) const {
-        if (offset > bytes_.size() || count > bytes_.size() - offset) {
+    // Bytes of the section from offset; nothing when they lie outside it.
+    std::optional<std::string> range(std::uint64_t offset, std::uint64_t count) const {
+        if (offset > size_ || count > size_ - offset) {
             return std::nullopt;
         }
-        return std::string_view(bytes_).substr(static_cast<std::size_t>(offset),
-                                               static_cast<std::size_t>(count));
+        return file_.read(start_ + offset, count);
     }
 
     // The entries of the directory at offset (from the root), when all of them lie in the section.
@@ -100,7 +104,7 @@ public:
     // The data of the first language of a resource whose name entry is given.
     // The tree has exactly three levels, so a subdirectory that points back
     // up the tree cannot lead the reader round in a loop.
-    std::optional<std::string_view> firstLanguageData(const Entry& nameEntry) const {
+    std::optional<std::string> firstLanguageData(const Entry& nameEntry) const {
         if (!(nameEntry.target & kHighBit)) {
             return std::nullopt;
         }
@@ -131,7 +135,9 @@ public:
     }
 
 private:
-    std::string bytes_;
+    const BoundedReader& file_;
+    std::uint64_t start_;
+    std::uint64_t size_;
     std::uint32_t sectionRva_;
     std::uint32_t root_;
 };
@@ -192,11 +198,7 @@ std::optional<ResourceSection> loadResourceSection(const BoundedReader& file) {
         if (available > kMaxResourceBytes || resourceRva - rva >= available) {
             return std::nullopt;
         }
-        auto bytes = file.read(rawPointer, available);
-        if (!bytes) {
-            return std::nullopt;
-        }
-        return ResourceSection(std::move(*bytes), rva, resourceRva - rva);
+        return ResourceSection(file, rawPointer, available, rva, resourceRva - rva);
     }
     return std::nullopt;
 }

@@ -6,8 +6,9 @@
 // The reader trusts nothing in the file: a truncated file, an offset past the
 // end, a loop in the resource tree or an absurd count or size gives "no
 // icon", never a crash, a hang or an allocation larger than the file. Only the
-// headers and the resource section are read, and never more than
-// kMaxResourceBytes of them.
+// headers and, of the resource section, the directories on the way to the
+// icon and the icon itself are read; a section larger than kMaxResourceBytes
+// is not read at all.
 
 #include <cstdint>
 #include <functional>

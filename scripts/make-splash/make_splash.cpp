@@ -1,5 +1,6 @@
-// Draws the splash picture (324 x 244 pixels) and saves it as a PNG.
-// Usage: make-splash OUTPUT.png   (run with QT_QPA_PLATFORM=offscreen)
+// Draws the splash picture (324 x 244 pixels) and saves it as a binary PPM
+// (raw RGB pixels, which the splash shows without decoding).
+// Usage: make-splash OUTPUT.ppm   (run with QT_QPA_PLATFORM=offscreen)
 // The bottom right corner is left calm: the window writes the product name
 // and version there at run time.
 
@@ -119,7 +120,7 @@ void drawTitle(QPainter& painter) {
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make-splash OUTPUT.png\n");
+        std::fprintf(stderr, "usage: make-splash OUTPUT.ppm\n");
         return 2;
     }
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
     drawCard(painter, QPointF(62, 46), 1.15, 8, QColor(96, 102, 134));
     drawTitle(painter);
     painter.end();
-    if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    if (!image.save(QString::fromLocal8Bit(argv[1]), "PPM")) {
         std::fprintf(stderr, "make-splash: cannot write %s\n", argv[1]);
         return 1;
     }

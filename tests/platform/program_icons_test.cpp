@@ -193,6 +193,24 @@ TEST(ProgramIcons, ReadsOnlyHeadersAndTheResourceSectionAndNothingAboveTheCap) {
     }
 }
 
+TEST(ProgramIcons, ReadsTheWayToTheIconNotTheWholeResourceSection) {
+    PeFile pe = victim();
+    // Other resources (dialogs, bitmaps) make the section a megabyte larger.
+    constexpr std::size_t kOther = 1 << 20;
+    pe.bytes.append(kOther, '\x5A');
+    putLe(pe.bytes, pe.sectionHeader + 16, getLe(pe.bytes, pe.sectionHeader + 16, 4) + kOther, 4);
+    std::size_t requested = 0;
+    const ReadAt read = [&](std::uint64_t offset, std::size_t size, std::string& out) {
+        requested += size;
+        out = pe.bytes.substr(std::min<std::size_t>(offset, pe.bytes.size()), size);
+        return out.size() == size;
+    };
+    const auto icons = readProgramIcons(pe.bytes.size(), read);
+    ASSERT_TRUE(icons.firstIcon.has_value());
+    EXPECT_EQ(icons.firstIcon->argb, alphaImage(32).argb);
+    EXPECT_LT(requested, pe.bytes.size() - kOther);
+}
+
 TEST(ProgramIcons, FromAFile) {
     TempDir dir;
     writeBytes(dir.file("ｴﾐｭ.EXE"), victim().bytes);
