@@ -209,13 +209,7 @@ void CtrlPanel::loadControllerMapping() {
         return;
     }
     BusyGuard guard(busy_, {cmdKeyGet, cmdKeyApply});
-    // The hourglass while the main window is up. In the load step only the
-    // splash is on screen and the reading is over in a moment; the first
-    // hourglass of a run costs loading the desktop's animated busy pointer
-    // (several milliseconds), which the first "取得" pays instead.
-    if (mainWindow_->isVisible()) {
-        guard.showWaitCursor();
-    }
+    guard.showWaitCursor();
     mapping_.load(); // a value that cannot be read shows its record as it was
     if (rowsBuilt_) {
         for (int controller = 0; controller < kControllerCount; ++controller) {
