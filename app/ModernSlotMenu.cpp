@@ -50,9 +50,8 @@ bool ModernSlotMenu::assign(QWidget* parent, const emulator::EmulatorSettings& s
         if (!UserPrompts::current().askYesNo(parent, menuCaption(), question)) {
             return false;
         }
-        const auto& direction = cards::directions[1]; // VGS to PSEmuPro/ePSXe (.MCR)
-        const auto converted =
-            cards::convertCardFile(cardPath, direction.kind, direction.targetExtension);
+        // The bare card beside it, named as the conversion panel names outputs.
+        const auto converted = cards::convertCardFileTo(cardPath, cards::CardContainer::Raw, "MCR");
         if (!converted.ok) {
             showErrorMessage(parent,
                              QString::fromStdString(cards::conversionLogLine(cardPath, converted)));

@@ -57,13 +57,6 @@ public:
         }
         return dialog.selectedFiles().constFirst();
     }
-
-    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
-        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
-                        parent);
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
-    }
 };
 
 QtPrompts& realPrompts() {

@@ -78,8 +78,7 @@ bool copyUnits(platform::InputFile& source, platform::NewOutputFile& output, std
 
 bool ConversionJob::openSourceAndOutput(const std::string& sourcePath, std::string_view extension,
                                         platform::InputFile& source,
-                                        platform::NewOutputFile& output,
-                                        ConversionResult& result) {
+                                        platform::NewOutputFile& output, ConversionResult& result) {
     // The name must hold at least four characters after its folder, so that
     // cutting ".EXT" off can never reach into the folder part.
     std::size_t extensionStart = startOfLastCharacters(sourcePath, 3);

@@ -110,9 +110,7 @@ int setSlot(const EmulatorSettings& settings, const Arguments& rest) {
     if (!change.ok) {
         std::cerr << rest[2] << ": " << change.message << '\n';
         if (change.offerConversion) {
-            const auto& direction = cards::directions[1]; // VGS to the bare card (.MCR)
-            std::cerr << "変換するには: tobrel-cli convert " << direction.cliName << ' ' << *local
-                      << '\n';
+            std::cerr << "変換するには: tobrel-cli convert --to mcr " << *local << '\n';
         }
         return kExitFailed;
     }

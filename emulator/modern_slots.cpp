@@ -1,5 +1,7 @@
 #include "emulator/modern_slots.h"
 
+#include "cards/card_container.h"
+
 #include "cards/card_format.h"
 #include "emulator/card_slots.h"
 #include "emulator/modCard_Key.h"
@@ -24,6 +26,8 @@ constexpr std::string_view kNotRawCard = "ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(1
 constexpr std::string_view kVgsCard =
     "VGSﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,136ﾊﾞｲﾄ)です。このｴﾐｭﾚｰﾀはﾍｯﾀﾞｰのない"
     "ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)しか読めません。変換してから指定して下さい。";
+constexpr std::string_view kOnlyBareCards =
+    "このｴﾐｭﾚｰﾀはﾍｯﾀﾞｰのないﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,072ﾊﾞｲﾄ)しか読めません。変換してから指定して下さい。";
 constexpr std::string_view kOutsideDrives =
     "このﾊﾟｽはWineのﾄﾞﾗｲﾌﾞの外にあり、ｴﾐｭﾚｰﾀから見えません。";
 constexpr std::string_view kNotUtf8 = "このﾊﾟｽはUTF-8で表せないため、設定ﾌｧｲﾙに書けません。";
@@ -593,6 +597,14 @@ CardFileCheck checkCardForModernSlot(const std::string& localPath) {
     } else if (cards::isValidVgsImage(localPath)) {
         check.kind = CardFileKind::VgsImage;
         check.reason = kVgsCard;
+    } else if (const auto read = cards::readCardFile(localPath, false);
+               read.readable && (read.file.container == cards::CardContainer::Gme ||
+                                 read.file.container == cards::CardContainer::Vmp)) {
+        check.kind = CardFileKind::OtherContainer;
+        check.reason =
+            std::string(read.file.container == cards::CardContainer::Gme ? "DexDrive(.gme)"
+                                                                         : "PSP/Vita(.VMP)") +
+            "ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙです。" + std::string(kOnlyBareCards);
     } else {
         check.kind = CardFileKind::Other;
         check.reason = kNotRawCard;

@@ -170,11 +170,15 @@ ModernSlotsReading readModernSlots(const EmulatorSettings& settings,
 // Whether a file can go into these emulators' slots: all of them load the
 // bare card of 131,072 bytes. This is the one place that tells card layouts
 // apart for them.
-enum class CardFileKind { RawCard, VgsImage, Unreadable, Other };
+// A card in another container (DexDrive .gme, PSP/Vita .VMP) is refused like
+// a VGS image and can be converted to the bare card.
+enum class CardFileKind { RawCard, VgsImage, OtherContainer, Unreadable, Other };
 struct CardFileCheck {
     CardFileKind kind = CardFileKind::Other;
     std::string reason; // Japanese, unless RawCard
-    bool convertible() const { return kind == CardFileKind::VgsImage; }
+    bool convertible() const {
+        return kind == CardFileKind::VgsImage || kind == CardFileKind::OtherContainer;
+    }
 };
 CardFileCheck checkCardForModernSlot(const std::string& localPath);
 

@@ -53,7 +53,7 @@ TEST_F(CliModernSlots, RefusalsAndBadUsage) {
     const auto before = readBytes(home_ + "/.pcsxr/pcsxr.cfg");
     const auto vgs = run({"slots", "set", "--emulator", "pcsxr", "1", dir_.file("card.mem")});
     EXPECT_EQ(vgs.status, 1);
-    EXPECT_NE(vgs.out.find("tobrel-cli convert vgs-psemu " + dir_.file("card.mem")),
+    EXPECT_NE(vgs.out.find("tobrel-cli convert --to mcr " + dir_.file("card.mem")),
               std::string::npos)
         << vgs.out;
     EXPECT_EQ(run({"slots", "--emulator", "duckstation"}).status, 1); // not found

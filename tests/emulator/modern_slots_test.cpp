@@ -159,6 +159,10 @@ TEST_F(ModernSlots, SwappingExchangesPathsAndEnableValues) {
 TEST_F(ModernSlots, RefusalsLeaveTheFileAsItWas) {
     const auto settings = settingsFile(ModernEmulator::Pcsxr, "pcsxr/pcsxr.cfg", kPcsxrCfg);
     writeBytes(dir_.file("short.mcr"), testing::makeFormattedCard().substr(1));
+    // A DexDrive file: its 3,904-byte header, then the card.
+    std::string gme = "123-456-STD";
+    gme.resize(3904, '\0');
+    writeBytes(dir_.file("card.gme"), gme + testing::makeFormattedCard());
     struct Case {
         std::string card;
         std::vector<std::string> running;
@@ -168,6 +172,7 @@ TEST_F(ModernSlots, RefusalsLeaveTheFileAsItWas) {
     const Case cases[] = {
         {card_, {"bash", "PCSXR"}, "PCSX-Rが起動中です", false},
         {vgs_, {}, "VGSﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(131,136ﾊﾞｲﾄ)です", true},
+        {dir_.file("card.gme"), {}, "DexDrive(.gme)ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙです", true},
         {dir_.file("short.mcr"), {}, "(131,072ﾊﾞｲﾄ)を指定して下さい", false},
         {dir_.file("missing.mcr"), {}, "ﾌｧｲﾙを開けません", false},
         {dir_.file("カード"), {}, "ﾌｧｲﾙを開けません", false},
