@@ -70,6 +70,12 @@ LaunchCommand launchCommand(std::string_view path, const LaunchContext& context)
 
 LaunchContext systemLaunchContext() {
     LaunchContext context;
+#ifdef _WIN32
+    // Programs start natively: no Wine, no prefix, Windows paths as they are.
+    context.host = HostSystem::Windows;
+    context.windowsDirectory = platform::windowsDirectory();
+    return context;
+#else
     context.host = HostSystem::Linux;
     context.wineProgram = platform::findWineProgram();
     context.winePrefix = platform::launchPrefix();
@@ -78,6 +84,7 @@ LaunchContext systemLaunchContext() {
         return prefix.empty() ? std::nullopt : platform::unixPathToWindows(prefix, path);
     };
     return context;
+#endif
 }
 
 } // namespace tobrel::launcher
