@@ -1,7 +1,6 @@
 #include "app/DesktopShell.h"
 
-#include <QDesktopServices>
-#include <QUrl>
+#include "platform/process_start.h"
 
 namespace tobrel::app {
 namespace {
@@ -9,7 +8,7 @@ namespace {
 class QtDesktopShell final : public DesktopShell {
 public:
     bool openAddress(const QString& address) override {
-        return QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+        return platform::openAddress(address.toStdString());
     }
 };
 

@@ -2,28 +2,10 @@
 
 #include "platform/process_start.h"
 
-#include <QProcess>
-
 namespace tobrel::app {
 namespace {
 
 ProgramStarter* g_installed = nullptr;
-
-platform::DetachedProcess detachedProcess(const launcher::LaunchCommand& command) {
-    platform::DetachedProcess process{command.program, command.arguments, command.workingDirectory,
-                                      command.environment};
-    if (process.program.empty()) {
-        // A whole command line, as Windows takes it.
-        QStringList words = QProcess::splitCommand(QString::fromStdString(command.commandLine));
-        if (!words.isEmpty()) {
-            process.program = words.takeFirst().toStdString();
-            for (const QString& word : words) {
-                process.arguments.push_back(word.toStdString());
-            }
-        }
-    }
-    return process;
-}
 
 } // namespace
 
@@ -32,11 +14,14 @@ bool ProgramStarter::start(const launcher::LaunchCommand& command) {
     switch (command.action) {
     case LaunchAction::Nothing:
         return true;
-    case LaunchAction::RunProcess: {
-        const auto process = detachedProcess(command);
-        return !process.program.empty() && platform::startDetachedProcess(process);
-    }
+    case LaunchAction::RunProcess:
+        if (command.program.empty()) {
+            return platform::startCommandLine(command.commandLine); // as Windows takes it
+        }
+        return platform::startDetachedProcess(
+            {command.program, command.arguments, command.workingDirectory, command.environment});
     case LaunchAction::ShellOpen:
+        return platform::shellOpen(command.target, command.workingDirectory);
     case LaunchAction::DesktopOpen:
         return platform::openWithDesktopDefault(command.target);
     case LaunchAction::WineMissing:

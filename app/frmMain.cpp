@@ -113,9 +113,12 @@ frmMain::frmMain(QWidget* parent)
             [this](TrayIcon::Notice notice) { picIcon_Notified(static_cast<int>(notice)); });
 
     // Ways to the About window where the window manager keeps the title bar's
-    // double click to itself: F1, and a double click right of the main tabs.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, &frmMain::showAbout);
+    // double click to itself: F1, and a double click right of the main tabs
+    // (the event filter below). Windows hands that double click to the program.
+    if (!platform::TitleBarFilter::supported()) {
+        auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+        connect(help, &QShortcut::activated, this, &frmMain::showAbout);
+    }
 
     tabMain->setObjectName(QStringLiteral("tabMain"));
     tabMain->tabBar()->setAccessibleName(QStringLiteral("メインタブ"));
@@ -130,7 +133,9 @@ frmMain::frmMain(QWidget* parent)
         connect(close, &QPushButton::clicked, this, &QWidget::close);
     }
     connect(tabMain, &TabStrip::tabChanged, this, &frmMain::tabMain_Click);
-    tabMain->installEventFilter(this);
+    if (!platform::TitleBarFilter::supported()) {
+        tabMain->installEventFilter(this);
+    }
     setTabOrder(tabMain->tabBar(), fraConvert);
 
     setTabGeometry(0);

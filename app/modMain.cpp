@@ -40,17 +40,25 @@ void saveScreenshotsWhenAsked(QObject* owner) {
 } // namespace
 
 void prepareApplication() {
+#ifndef Q_OS_WIN
     // Debian has no alias from the Windows font to its metric-compatible twin.
     for (const char* family : {"ＭＳ Ｐゴシック", "MS PGothic"}) {
         QFont::insertSubstitution(QString::fromUtf8(family), QStringLiteral("IPAPGothic"));
     }
+#endif
     QApplication::setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     QApplication::setApplicationName(AppVersion::title());
     QApplication::setApplicationVersion(AppVersion::versionText());
 
     auto* translator = new QTranslator(qApp);
+#ifdef Q_OS_WIN
+    // Built into the program: a static Qt has no translations folder.
+    const QString translations = QStringLiteral(":/translations");
+#else
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
     if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                         translations)) {
         QApplication::installTranslator(translator);
     }
 }

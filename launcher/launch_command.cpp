@@ -81,7 +81,13 @@ LaunchCommand launchCommand(std::string_view path, const LaunchContext& context)
 
 LaunchContext systemLaunchContext() {
     LaunchContext context;
-    context.host = platform::programsRunThroughWine() ? HostSystem::Linux : HostSystem::Windows;
+    if (!platform::programsRunThroughWine()) {
+        // Programs start natively: no Wine, no prefix, Windows paths as they are.
+        context.host = HostSystem::Windows;
+        context.windowsDirectory = platform::windowsDirectory();
+        return context;
+    }
+    context.host = HostSystem::Linux;
     context.wineProgram = platform::findWineProgram();
     context.winePrefix = platform::launchPrefix();
     context.windowsDirectory = platform::windowsDirectory();

@@ -24,4 +24,19 @@ bool startDetachedProcess(const DetachedProcess& process, std::int64_t* pid = nu
 // Opens the file with the application the desktop associates with it.
 bool openWithDesktopDefault(const std::string& path);
 
+// Windows: ShellExecuteA "open" on target with no owner window, in folder, in a
+// normal window. Elsewhere the desktop's default application opens it.
+// False when nothing could take it.
+bool shellOpen(const std::string& target, const std::string& folder);
+
+// Starts a whole command line as Windows takes it, in a normal, focused window
+// (Windows: CreateProcess; elsewhere the line is split into words as a shell
+// would and the first one is run). False when it could not be started.
+bool startCommandLine(const std::string& commandLine);
+
+// Asks the desktop to open an address (the user's browser): Windows,
+// ShellExecuteA "open" with the desktop window as owner and SW_SHOW. False
+// when nothing could open it (no browser).
+bool openAddress(const std::string& address);
+
 } // namespace tobrel::platform

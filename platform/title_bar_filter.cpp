@@ -4,6 +4,8 @@
 #include <windows.h>
 #endif
 
+#include <QByteArray>
+
 #include <utility>
 
 namespace tobrel::platform {

@@ -14,9 +14,12 @@ packages=("$@")
     libssl-dev
 )
 # The Windows build and its tests under Wine; scripts/test.sh sets
-# TOBREL_WINDOWS=1 to add them.
+# TOBREL_WINDOWS=1 to add them. Qt for Windows is built from Debian's source
+# package (dpkg-dev, ninja-build); the real run of tobrel.exe needs Xvfb,
+# xdotool and Wine's own fonts (without them the caption buttons show letters).
 if [ "${TOBREL_WINDOWS:-}" = "1" ]; then
-    packages+=(g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 wine)
+    packages+=(g++-mingw-w64-x86-64-posix mingw-w64 googletest wine64 wine
+        dpkg-dev ninja-build xvfb xdotool fonts-wine python3 zip unzip)
 fi
 
 missing=()

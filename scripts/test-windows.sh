@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Builds the core and tobrel-cli for Windows (MinGW-w64, static) in
-# build/windows and runs their tests under Wine:
+# Builds Tobrel for Windows (MinGW-w64, static) in build/windows and runs its
+# tests under Wine:
 #   test-windows.sh [WERROR=OFF] [JOBS=2]
+# With TOBREL_WINDOWS_GUI=1 and Qt for Windows (scripts/build-qt-windows.sh,
+# built once per machine into a cache folder when missing) this is the whole
+# program: tobrel.exe, tobrel-cli.exe, the core tests, the window tests on the
+# offscreen platform and the real run of tobrel.exe on Xvfb
+# (tests/windows/real_run.sh). Without it, the core and tobrel-cli.exe.
 # One Wine prefix (build/windows/wineprefix) is prepared on first use and one
 # persistent wineserver serves the whole run; it is stopped at the end.
 set -euo pipefail
@@ -17,9 +22,7 @@ for candidate in build/asan/cli/tobrel-cli build/release/cli/tobrel-cli; do
         break
     fi
 done
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOBREL_BUILD_GUI=OFF -DTOBREL_BUILD_BENCH=OFF \
-    -DTOBREL_WERROR="$werror" -DTOBREL_LINUX_CLI="$linux_cli" >/dev/null
+./scripts/configure-windows.sh "$werror" "$jobs" -DTOBREL_LINUX_CLI="$linux_cli"
 cmake --build "$build" -j "$jobs"
 prefix=$PWD/$build/wineprefix
 stop_server() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }
@@ -29,6 +32,6 @@ trap stop_server EXIT
 ./scripts/wine-run.sh "$prefix" cmd /c exit >/dev/null 2>&1 || true
 status=0
 # Passing tests are left out of the listing; failures keep their output.
-ctest --test-dir "$build" --output-on-failure -j "$jobs" |
+QTEST_FUNCTION_TIMEOUT=120000 ctest --test-dir "$build" --output-on-failure -j "$jobs" |
     grep -Ev '^ +Start +[0-9]+: |\.\.\. +Passed +' || status=$?
 exit $status

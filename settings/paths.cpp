@@ -59,6 +59,11 @@ std::string installedProgramFolder() {
 }
 
 IniLocation locateIniFile(std::string_view executablePath, const std::string& installFolder) {
+#ifdef _WIN32
+    // A portable program: the settings file is always the one beside it.
+    static_cast<void>(installFolder);
+    return {computeIniPath(executablePath), false};
+#else
     const std::size_t slash = executablePath.rfind('/');
     const std::string folder(executablePath.substr(
         0, slash == std::string_view::npos ? 0 : std::max<std::size_t>(slash, 1)));
@@ -68,6 +73,7 @@ IniLocation locateIniFile(std::string_view executablePath, const std::string& in
         !installFolder.empty() && platform::sameFolder(folder, installFolder);
     facts.configHome = platform::userConfigHome();
     return chooseIniLocation(executablePath, facts);
+#endif
 }
 
 } // namespace tobrel::settings

@@ -51,7 +51,8 @@ IniLocation chooseIniLocation(std::string_view executablePath, const IniPlaceFac
 std::string installedProgramFolder();
 
 // chooseIniLocation with the facts of this system; installFolder is the
-// program folder of an installed copy (empty when there is none).
+// program folder of an installed copy (empty when there is none). On Windows
+// the program is portable: always the file beside the executable.
 IniLocation locateIniFile(std::string_view executablePath, const std::string& installFolder);
 
 } // namespace tobrel::settings

@@ -6,12 +6,18 @@
 #include "app/TabStrip.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
+#include "platform/title_bar_filter.h"
 #include "tests/app/AppTest.h"
 
+#include <QAbstractEventDispatcher>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 using namespace tobrel;
 using namespace tobrel::testing;
@@ -148,11 +154,18 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("minimised");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("F1") << "F1" << false << true;
-        QTest::newRow("double click right of the tabs") << "free" << false << true;
-        QTest::newRow("title bar double click") << "title" << false << true;
+        // F1, the free space right of the tabs and Qt's own non-client event
+        // stand in where the window manager keeps the title bar's double
+        // click; on Windows the native message is the one way in.
+        const bool standIns = !platform::TitleBarFilter::supported();
+        QTest::newRow("F1") << "F1" << false << standIns;
+        QTest::newRow("double click right of the tabs") << "free" << false << standIns;
+        QTest::newRow("title bar double click") << "title" << false << standIns;
         QTest::newRow("double click on a tab") << "tab" << false << false;
         QTest::newRow("F1 while minimised") << "F1" << true << false;
+#ifdef Q_OS_WIN
+        QTest::newRow("WM_NCLBUTTONDBLCLK") << "native" << false << true;
+#endif
     }
     void opensFromTheMainWindow() {
         QFETCH(QString, how);
@@ -173,6 +186,17 @@ private slots:
             } else if (how == "free") {
                 QTest::mouseDClick(window.mainTabs(), Qt::LeftButton, {},
                                    QPoint(bar->geometry().right() + 20, bar->height() / 2));
+            } else if (how == "native") {
+#ifdef Q_OS_WIN
+                // As the Windows platform hands the message to the native filters.
+                MSG message{};
+                message.hwnd = reinterpret_cast<HWND>(window.winId());
+                message.message = WM_NCLBUTTONDBLCLK;
+                message.wParam = HTCAPTION;
+                qintptr result = 0;
+                QAbstractEventDispatcher::instance()->filterNativeEvent(
+                    QByteArrayLiteral("windows_generic_MSG"), &message, &result);
+#endif
             } else if (how == "tab") {
                 QTest::mouseDClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
             } else {

@@ -5,14 +5,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <signal.h>
 #include <string>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace tobrel::testing {
 
@@ -23,26 +25,30 @@ public:
         if (const char* old = std::getenv(name)) {
             previous_ = old;
         }
+        set(name, value);
+    }
+    ~ScopedEnv() { set(name_, previous_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    static void set(const char* name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+        _putenv_s(name, value ? value->c_str() : ""); // "" removes it
+#else
         if (value) {
             ::setenv(name, value->c_str(), 1);
         } else {
             ::unsetenv(name);
         }
+#endif
     }
-    ~ScopedEnv() {
-        if (previous_) {
-            ::setenv(name_, previous_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
     const char* name_;
     std::optional<std::string> previous_;
 };
+
+#ifndef _WIN32
 
 // A Wine prefix skeleton: drive_c/, dosdevices/c: -> ../drive_c.
 inline std::string makeFakePrefix(const std::filesystem::path& folder) {
@@ -122,5 +128,7 @@ private:
     int release_[2] = {-1, -1};
     bool locked_ = false;
 };
+
+#endif // _WIN32
 
 } // namespace tobrel::testing
