@@ -24,8 +24,8 @@ value_hex() {
              if (!more) on = 0 }
         END { print hex }' "$1"
 }
-# Both controller values as the Linux build writes them for the same edit,
-# made on a copy of the given user.reg.
+# Both controller values (as hex, empty for a missing one) after the Linux
+# build's edit of the same row, made on a copy of the given user.reg.
 linux_bytes_after() {
     local copy
     copy=$(mktemp -d)/user.reg
@@ -57,8 +57,12 @@ grep -qxF $'bleem! Slot1\tC:\\カード 一覧\\ｶｰﾄﾞ1.MCD' <<<"$listing"
     fail "Linux read of the controller values Windows wrote differs"
 grep -q $'^2\t13\tID16\tﾎﾞﾀﾝ12$' <<<"$expected_controller" || fail "controller row not written"
 # Byte for byte: what advapi32 stored is what our own code writes for that edit.
+# A command that names one row writes that controller's value alone.
 windows_bytes="$(value_hex "$prefix/user.reg" "Bank 00 Slot 00") $(value_hex "$prefix/user.reg" "Bank 01 Slot 00")"
-[ ${#windows_bytes} -eq $((2 * 2 * 1480 + 1)) ] || fail "controller values are not 1,480 bytes each"
+controller2=$(value_hex "$prefix/user.reg" "Bank 01 Slot 00")
+[ ${#controller2} -eq $((2 * 1480)) ] || fail "controller 2's value is not 1,480 bytes"
+[ "$(value_hex "$prefix/user.reg" "Bank 00 Slot 00")" = "$(value_hex "$before_windows_edit" "Bank 00 Slot 00")" ] ||
+    fail "controller 1's value changed though only controller 2 was set"
 [ "$windows_bytes" = "$(linux_bytes_after "$before_windows_edit" 2 13 ID16 ﾎﾞﾀﾝ12)" ] ||
     fail "controller bytes Windows wrote differ from the Linux build's"
 
