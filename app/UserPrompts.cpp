@@ -6,6 +6,17 @@
 namespace tobrel::app {
 namespace {
 
+// Proposes the request's file name, runs the dialog and gives the chosen file.
+std::optional<QString> runFileDialog(QFileDialog& dialog, const OpenFileRequest& request) {
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
 class QtPrompts final : public UserPrompts {
 public:
     void showMessage(QWidget* parent, MessageIcon icon, const QString& title,
@@ -34,13 +45,7 @@ public:
                          (request.flags & OpenFileRequest::kFlagReadOnly) != 0);
         // The description already names its patterns: "bleem!ﾒﾓﾘｰｶｰﾄﾞﾌｧｲﾙ(*.MCD)".
         dialog.setOption(QFileDialog::HideNameFilterDetails);
-        if (!request.fileName.isEmpty()) {
-            dialog.selectFile(request.fileName);
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-            return std::nullopt;
-        }
-        return dialog.selectedFiles().constFirst();
+        return runFileDialog(dialog, request);
     }
 
     std::optional<QString> chooseSaveFile(QWidget* parent,
@@ -49,13 +54,7 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::HideNameFilterDetails);
-        if (!request.fileName.isEmpty()) {
-            dialog.selectFile(request.fileName);
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-            return std::nullopt;
-        }
-        return dialog.selectedFiles().constFirst();
+        return runFileDialog(dialog, request);
     }
 };
 
