@@ -30,6 +30,12 @@ const cards::Direction& directionAt(int index) {
     return cards::directions[static_cast<std::size_t>(index)];
 }
 
+// A path of the file system as the log shows it.
+std::string displayedPath(const std::string& local) {
+    const QString text = QString::fromStdString(platform::nameForDisplay(local));
+    return QDir::toNativeSeparators(text).toStdString();
+}
+
 } // namespace
 
 ConvertPanel::ConvertPanel(QWidget* mainWindow)
@@ -245,10 +251,10 @@ void ConvertPanel::cmdConv_Click() {
     cards::ConversionJob job; // one press, one job: the folder is listed afresh
     for (const auto& source : jobs) {
         auto result = job.convert(source, direction.kind, direction.targetExtension);
-        // The log is text: a name in Shift-JIS bytes reads as such.
-        result.outputPath = platform::nameForDisplay(result.outputPath);
-        pending << QString::fromStdString(
-            cards::conversionLogLine(platform::nameForDisplay(source), result));
+        // The log is text: a name in Shift-JIS bytes reads as such, and a
+        // path has the system's own separators (C:\CARDS\A.MEM on Windows).
+        result.outputPath = displayedPath(result.outputPath);
+        pending << QString::fromStdString(cards::conversionLogLine(displayedPath(source), result));
         if (pump.due()) {
             appendPending();
             pump.run();

@@ -6,6 +6,7 @@
 namespace tobrel::app {
 namespace {
 
+#ifndef Q_OS_WIN
 // The folders that hold removable media and other mounted disks.
 bool isUserVolume(const QStorageInfo& volume) {
     const QString root = volume.rootPath();
@@ -21,6 +22,7 @@ bool isUserVolume(const QStorageInfo& volume) {
     }
     return false;
 }
+#endif
 
 } // namespace
 
@@ -40,6 +42,18 @@ void DriveList::refreshDrives() {
     const QSignalBlocker blocker(this);
     const QString previous = drive();
     clear();
+#ifdef Q_OS_WIN
+    // Every drive letter, a drive without a medium too; named "c: [LABEL]".
+    for (const QFileInfo& drive : QDir::drives()) {
+        const QString root = drive.filePath(); // "C:/"
+        QString text = root.left(2).toLower();
+        const QStorageInfo volume(root);
+        if (volume.isValid() && volume.isReady() && !volume.name().isEmpty()) {
+            text += QStringLiteral(" [%1]").arg(volume.name());
+        }
+        addItem(text, root);
+    }
+#else
     QStringList roots;
     for (const auto& volume : QStorageInfo::mountedVolumes()) {
         if (volume.isValid() && isUserVolume(volume) && !roots.contains(volume.rootPath())) {
@@ -53,6 +67,7 @@ void DriveList::refreshDrives() {
     for (const auto& root : roots) {
         addItem(root, root);
     }
+#endif
     if (!previous.isEmpty()) {
         selectDriveSilently(previous);
     }
@@ -74,11 +89,19 @@ void DriveList::selectDriveSilently(const QString& root) {
 
 QString DriveList::driveOf(const QString& path) const {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+#ifdef Q_OS_WIN
+    // The drive letter, in any case.
+    const Qt::CaseSensitivity letterCase = Qt::CaseInsensitive;
+    QString best = absolute.left(3);
+#else
+    const Qt::CaseSensitivity letterCase = Qt::CaseSensitive;
     QString best = QStringLiteral("/");
+#endif
     for (int i = 0; i < count(); ++i) {
         const QString root = itemData(i).toString();
-        const bool contains = absolute == root || absolute.startsWith(withTrailingSlash(root));
-        if (contains && root.size() > best.size()) {
+        const bool contains = absolute.compare(root, letterCase) == 0 ||
+                              absolute.startsWith(withTrailingSlash(root), letterCase);
+        if (contains && root.size() >= best.size()) {
             best = root;
         }
     }

@@ -8,11 +8,31 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
 namespace tobrel::app {
 namespace {
 
 QString shown(const std::string& bytes) {
-    return QString::fromStdString(platform::nameForDisplay(bytes));
+    const QString text = QString::fromStdString(platform::nameForDisplay(bytes));
+    return QDir::toNativeSeparators(text); // "C:\CARDS" on Windows, as typed there
+}
+
+// The root at the start of an absolute path with "/" between its folders,
+// with its separator: "/" here, a drive ("C:/") on Windows. Empty for a
+// relative path.
+std::string rootOf(const std::string& path) {
+#ifdef Q_OS_WIN
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+        (path.size() == 2 || path[2] == '/')) {
+        return path.substr(0, 2) + '/';
+    }
+    return {};
+#else
+    return path.starts_with('/') ? std::string("/") : std::string();
+#endif
 }
 
 } // namespace
@@ -30,28 +50,38 @@ bool FolderList::setPath(const QString& folder) {
     return setLocalPath(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()).toStdString());
 }
 
-bool FolderList::setLocalPath(const std::string& folder) {
-    if (!platform::isOpenableFolder(folder)) {
+bool FolderList::setLocalPath(const std::string& given) {
+    std::string folder = given;
+#ifdef Q_OS_WIN
+    std::replace(folder.begin(), folder.end(), '\\', '/'); // both separate there
+#endif
+    const std::string root = rootOf(folder);
+    if (root.empty() || !platform::isOpenableFolder(folder)) {
         return false;
     }
     // Cleaned by hand: Qt would decode names that are not UTF-8 lossily.
-    std::string clean;
-    for (std::size_t start = 0; start < folder.size();) {
+    std::vector<std::string> parts;
+    for (std::size_t start = root.size(); start < folder.size();) {
         std::size_t end = folder.find('/', start);
         if (end == std::string::npos) {
             end = folder.size();
         }
         const std::string part = folder.substr(start, end - start);
         if (part == "..") {
-            clean.erase(clean.empty() ? 0 : clean.rfind('/'));
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
         } else if (!part.empty() && part != ".") {
-            clean += '/';
-            clean += part;
+            parts.push_back(part);
         }
         start = end + 1;
     }
-    if (clean.empty()) {
-        clean.push_back('/'); // the root
+    std::string clean = root;
+    for (const auto& part : parts) {
+        if (!clean.ends_with('/')) {
+            clean += '/';
+        }
+        clean += part;
     }
     const bool changed = clean != localPath_;
     localPath_ = clean;
@@ -78,7 +108,7 @@ void FolderList::fill() {
     stale_ = false;
     const std::string folder = localPath_;
     std::vector<std::string> children;
-    const std::string prefix = folder == "/" ? folder : folder + '/';
+    const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
     if (const auto entries = platform::listDirectory(folder)) {
         for (const auto& entry : *entries) {
             // Only folders that can be opened, so activating one always works.
@@ -101,16 +131,17 @@ void FolderList::fill() {
         item->setToolTip(shown(target));
         return item;
     };
-    std::string accumulated = "/";
-    QListWidgetItem* current = addEntry(QStringLiteral("/"), accumulated, 0);
+    const std::string root = rootOf(folder);
+    std::string accumulated = root;
+    QListWidgetItem* current = addEntry(shown(root), accumulated, 0);
     int depth = 1;
-    for (std::size_t start = 1; start < folder.size();) {
+    for (std::size_t start = root.size(); start < folder.size();) {
         std::size_t end = folder.find('/', start);
         if (end == std::string::npos) {
             end = folder.size();
         }
         const std::string part = folder.substr(start, end - start);
-        if (accumulated != "/") {
+        if (!accumulated.ends_with('/')) {
             accumulated += '/';
         }
         accumulated += part;

@@ -30,6 +30,11 @@ const char* const kCaptions[] = {"VGS→bleem!",         "VGS→PSEmuPro,ePSXe",
                                  "bleem!→VGS",         "bleem!→PSEmuPro,ePSXe",
                                  "PSEmuPro,ePSXe→VGS", "PSEmuPro,ePSXe→bleem!"};
 
+// A path as the panel shows it: with "\\" between the folders on Windows.
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
 } // namespace
 
 class TestConvertPanel : public QObject {
@@ -189,7 +194,7 @@ private slots:
         f.clickFile("C.MEM", Qt::ControlModifier);
         f.panel()->closeViewer();
         QTest::mouseClick(f.cmdConv(), Qt::LeftButton);
-        const QString folder = f.folder() + "/";
+        const QString folder = native(f.folder() + "/");
         QCOMPARE(f.logLines(),
                  QStringList({"VGS→PSEmuPro,ePSXe", folder + "A.MEM→" + folder + "A.MCR 変換終了",
                               folder + "C.MEM→" + folder + "C.MCR 変換終了",
@@ -211,7 +216,7 @@ private slots:
         f.panel()->cmdConv_Click();
         const QStringList lines = f.logLines();
         QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines[1].startsWith(f.folder() + "/A.MCD: "), qPrintable(lines[1]));
+        QVERIFY2(lines[1].startsWith(native(f.folder() + "/A.MCD: ")), qPrintable(lines[1]));
         QVERIFY(lines[2].endsWith(" 変換終了"));
         QCOMPARE(readBytes(f.file("B.MEM")), makeVgsImage(makeCardBody()));
     }
@@ -392,7 +397,8 @@ private slots:
         QCOMPARE(window.convertPanel()->convType(), 0);
         QCOMPARE(window.findChild<QPlainTextEdit*>("txtLog")->toPlainText(),
                  QStringLiteral("VGS→bleem!"));
-        QCOMPARE(window.convertPanel()->lastDir(), QDir::currentPath()); // start-up folder kept
+        QCOMPARE(window.convertPanel()->lastDir(),
+                 native(QDir::currentPath())); // start-up folder kept
         window.close();
         QVERIFY(ini.read().find("CONVTYPE=0\r\n") != std::string::npos);
     }
@@ -418,21 +424,26 @@ private slots:
         auto found = f.dirIn()->findItems("sub", Qt::MatchEndsWith);
         QCOMPARE(found.size(), 1);
         emit f.dirIn()->itemActivated(found.first());
-        QCOMPARE(f.dirIn()->path(), f.folder() + "/sub");
+        QCOMPARE(f.dirIn()->path(), native(f.folder() + "/sub"));
         QVERIFY(f.item("IN.MCD"));
-        QCOMPARE(f.panel()->lastDir(), f.folder() + "/sub");
+        QCOMPARE(f.panel()->lastDir(), native(f.folder() + "/sub"));
     }
 
     void folderTheSettingsFileCannotHoldIsSavedAsTheNearestOneItCan() {
         Fixture f;
-        std::filesystem::create_directories(f.cards.path() / "sub" / "café");
+        std::filesystem::create_directories(f.cards.path() / "sub" /
+                                            std::filesystem::path(u8"café"));
         f.panel()->applyLastDir(f.folder() + QStringLiteral("/sub/café"));
-        QCOMPARE(f.dirIn()->path(), f.folder() + QStringLiteral("/sub/café"));
+        QCOMPARE(f.dirIn()->path(), native(f.folder() + QStringLiteral("/sub/café")));
         f.window.close();
-        QVERIFY(f.ini.read().find("LASTDIR=" + f.cards.file("sub") + "\r\n") != std::string::npos);
+        const std::string sub = native(QString::fromStdString(f.cards.file("sub"))).toStdString();
+        QVERIFY(f.ini.read().find("LASTDIR=" + sub + "\r\n") != std::string::npos);
     }
 
     void namesThatAreNotUtf8AreListedConvertedAndViewedByTheirOwnBytes() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16: every name there is Unicode text");
+#endif
         Fixture f;
         const std::string folder = "\x83\x74\x83\x48\x83\x8B\x83\x5F"; // フォルダ in Shift-JIS
         const std::string card = "\x83\x4A\x81\x5B\x83\x68";           // カード

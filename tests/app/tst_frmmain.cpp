@@ -38,8 +38,9 @@ std::string crlf(std::initializer_list<std::string> lines) {
 const std::string kEmptyLaunchPaths = "LAUNCHPATH0=\r\nLAUNCHPATH1=\r\nLAUNCHPATH2=\r\n"
                                       "LAUNCHPATH3=\r\nLAUNCHPATH4=\r\nLAUNCHPATH5=\r\n";
 
+// The start-up folder as the settings file stores it ("Z:\work" on Windows).
 std::string currentFolder() {
-    return QDir::currentPath().toStdString();
+    return QDir::toNativeSeparators(QDir::currentPath()).toStdString();
 }
 
 } // namespace
