@@ -20,6 +20,14 @@ run_wine() {
         env LC_ALL=ja_JP.SJIS "$wine" "$@"
     fi
 }
+# Wine leaves the Unix QT_* variables out of a program's environment (they
+# are meant for the Linux Qt) and passes WINEQT_* on as QT_*: the tests' QT_*
+# settings are passed on that way. Qt's messages and QtTest's log go to the
+# standard streams, not to the debugger (Wine gives the program no console).
+while IFS='=' read -r name _; do
+    case $name in QT_*) export "WINE$name=${!name}" ;; esac
+done < <(env)
+export WINEQT_FORCE_STDERR_LOGGING=1
 wine=$(command -v wine64 || command -v wine)
 server=$(command -v wineserver)
 mkdir -p "$(dirname "$prefix")"

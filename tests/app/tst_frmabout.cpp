@@ -49,11 +49,16 @@ struct SeenAbout {
 // Runs trigger; when it opens the About window, looks at it and presses OK.
 SeenAbout openAbout(app::frmMain& window, const std::function<void()>& trigger) {
     SeenAbout seen;
-    QTimer::singleShot(0, &window, [&] {
+    // Looks until the About window is there: a trigger may open it at once or
+    // through a queued call (the title-bar message does, after the click).
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, &window, [&] {
         auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
         if (!about) {
             return;
         }
+        look.stop();
         seen.opened = true;
         seen.modal = about->isModal();
         seen.caption = about->windowTitle();
@@ -69,6 +74,7 @@ SeenAbout openAbout(app::frmMain& window, const std::function<void()>& trigger) 
             about->windowIcon().cacheKey() == window.windowIcon().cacheKey();
         QTest::mouseClick(about->okButton(), Qt::LeftButton);
     });
+    look.start();
     trigger();
     QCoreApplication::processEvents(); // lets the look end when nothing opened
     return seen;
