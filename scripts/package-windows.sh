@@ -27,7 +27,7 @@ x86_64-w64-mingw32-strip -o "$stage/tobrel-cli.exe" "$build/cli/tobrel-cli.exe"
 # Only Windows' own DLLs may be imported.
 windows_dlls='kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|imm32|winmm|ws2_32'
 windows_dlls+='|uxtheme|dwmapi|version|shlwapi|netapi32|userenv|wtsapi32|setupapi|opengl32|d3d9'
-windows_dlls+='|d3d11|dxgi|dwrite|d2d1|msvcrt|authz|mpr|comctl32|cfgmgr32|api-ms-win-.*'
+windows_dlls+='|d3d11|dxgi|dwrite|d2d1|msvcrt|authz|mpr|comctl32|cfgmgr32|shcore|bcrypt|api-ms-win-.*'
 for exe in "$stage"/*.exe; do
     foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' |
         tr 'A-Z' 'a-z' | grep -vxE "($windows_dlls)\.dll" || true)

@@ -125,9 +125,10 @@ main=$(window_line Tobrel)
 echo "main window: $main" | tee -a "$log"
 read -r cx cy cw ch <<<"$(field "$main" 4 | tr ',' ' ')"
 read -r wl wt wr _ <<<"$(field "$main" 3 | tr ',' ' ')"
-# The client sizes of the five tabs at 96 dpi: the strip heights in twips / 15.
+# The client size at 96 dpi is the tab strip's: 5295 twips / 15 wide, and
+# each tab's strip height in twips / 15.
 tab_heights=(425 201 449 441 89)
-[ "$cw" = 337 ] || fail "main window client width $cw, expected 337"
+[ "$cw" = 353 ] || fail "main window client width $cw, expected 353"
 [ "$ch" = "${tab_heights[0]}" ] || fail "client height $ch on the first tab"
 
 client_height() { field "$(window_line Tobrel)" 4 | cut -d, -f4; }
@@ -141,7 +142,7 @@ for tab in 1 2 3 4; do
     sleep 0.5
     shot "tab$((tab + 1))"
 done
-key Home
+key Left Left Left Left
 wait_for 10 test "$(client_height)" = "${tab_heights[0]}" || fail "back to the first tab"
 
 # Twips as pixels at 96 dpi, from the client's top-left corner; panels are at
