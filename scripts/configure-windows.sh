@@ -2,10 +2,9 @@
 # Configures the Windows build folder (build/windows) for test-windows.sh and
 # package-windows.sh:
 #   configure-windows.sh [WERROR=OFF] [JOBS=2] [cmake options...]
-# With TOBREL_WINDOWS_GUI=1 the static Qt for Windows is built first when the
-# cache has none (scripts/build-qt-windows.sh) and the whole program is
-# configured; without it (0, the default until the window side has run once
-# in CI) only the core and tobrel-cli, without Qt.
+# The whole program: the static Qt for Windows is built first when the cache
+# has none (scripts/build-qt-windows.sh). With TOBREL_WINDOWS_GUI=0 only the
+# core and tobrel-cli, without Qt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 werror=${1:-OFF}
@@ -14,7 +13,7 @@ shift $(($# < 2 ? $# : 2))
 build=build/windows
 toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
 configure=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTOBREL_BUILD_GUI=OFF)
-if [ "${TOBREL_WINDOWS_GUI:-0}" = "1" ]; then
+if [ "${TOBREL_WINDOWS_GUI:-1}" = "1" ]; then
     started=$(date +%s)
     qt=$(./scripts/build-qt-windows.sh "$jobs" | tail -n 1)
     echo "Qt for Windows: $qt ($(($(date +%s) - started)) s)"

@@ -2,11 +2,11 @@
 # Builds Tobrel for Windows (MinGW-w64, static) in build/windows and runs its
 # tests under Wine:
 #   test-windows.sh [WERROR=OFF] [JOBS=2]
-# With TOBREL_WINDOWS_GUI=1 and Qt for Windows (scripts/build-qt-windows.sh,
-# built once per machine into a cache folder when missing) this is the whole
-# program: tobrel.exe, tobrel-cli.exe, the core tests, the window tests on the
-# offscreen platform and the real run of tobrel.exe on Xvfb
-# (tests/windows/real_run.sh). Without it, the core and tobrel-cli.exe.
+# This is the whole program: Qt for Windows (scripts/build-qt-windows.sh,
+# built once per machine into a cache folder when missing), tobrel.exe,
+# tobrel-cli.exe, the core tests, the window tests on the offscreen platform
+# and the real run of tobrel.exe on Xvfb (tests/windows/real_run.sh). With
+# TOBREL_WINDOWS_GUI=0, only the core and tobrel-cli.exe.
 # One Wine prefix (build/windows/wineprefix) is prepared on first use and one
 # persistent wineserver serves the whole run; it is stopped at the end.
 set -euo pipefail
