@@ -129,12 +129,15 @@ run cmd /c exit >/dev/null 2>&1 || true
 unzip -q "$out/$name.zip" -d "$prefix/drive_c"
 cp "$build/tests/windows/window_probe.exe" "$check/"
 probe() { run "$check/window_probe.exe" "$@" 2>/dev/null | sed 's/\r$//'; }
-run "C:\\$name\\tobrel-cli.exe" --help 2>/dev/null | tr -d '\r' | grep -q "tobrel-cli" ||
+# Its usage goes to the error stream. Read whole, so that an early exit of
+# grep cannot break the pipe (pipefail would count that as a failure).
+cli_help=$(run "C:\\$name\\tobrel-cli.exe" --help 2>&1 | tr -d '\r' || true)
+grep -q "tobrel-cli convert" <<<"$cli_help" ||
     { echo "error: tobrel-cli.exe from the zip does not answer --help" >&2; exit 1; }
 run "C:\\$name\\tobrel.exe" >/dev/null 2>&1 &
 shown=
 for _ in $(seq 1 120); do
-    if probe windows | cut -d'|' -f1 | grep -qx Tobrel; then
+    if probe windows | cut -d'|' -f1 | grep -x Tobrel >/dev/null; then
         shown=1
         break
     fi

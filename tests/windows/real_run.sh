@@ -177,7 +177,7 @@ read -r x y <<<"$(at $((2730 + 540)) $((2055 + 200)))"
 click "$x" "$y"
 stored() {
     wine reg query 'HKCU\Software\bleem\bleem!\1.0\CARD' /v Card0PathName 2>/dev/null |
-        tr -d '\r' | grep -q 'C:\\CARDS\\GAME.MCD'
+        tr -d '\r' | grep 'C:\\CARDS\\GAME.MCD' >/dev/null
 }
 wait_for 15 stored || fail "wine reg query does not show Card0PathName = C:\\CARDS\\GAME.MCD"
 wine reg query 'HKCU\Software\bleem\bleem!\1.0\CARD' 2>/dev/null | tr -d '\r' | tee -a "$log"

@@ -8,7 +8,7 @@
 //                               the box (left,top,right,bottom) of the pixels
 //                               that differ between two shots at or below row
 //                               TOP, or "none"
-//   window_probe close TITLE    asks the window with that title to close
+//   window_probe close TITLE    asks the visible window with that title to close
 //                               as its close box would (WM_CLOSE)
 #include <windows.h>
 
@@ -173,8 +173,24 @@ int main(int argc, char** argv) {
         const int length = MultiByteToWideChar(CP_ACP, 0, argv[2], -1, nullptr, 0);
         std::wstring title(static_cast<std::size_t>(length), L'\0');
         MultiByteToWideChar(CP_ACP, 0, argv[2], -1, title.data(), length);
-        HWND window = FindWindowW(nullptr, title.c_str());
-        return window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+        // The visible one: a program may keep hidden windows of the same title.
+        struct Search {
+            std::wstring title;
+            HWND found = nullptr;
+        } search{title.c_str(), nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* wanted = reinterpret_cast<Search*>(data);
+                wchar_t text[512] = {};
+                GetWindowTextW(window, text, 512);
+                if (IsWindowVisible(window) && wanted->title == text) {
+                    wanted->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found && PostMessageW(search.found, WM_CLOSE, 0, 0) ? 0 : 1;
     }
     if (command == "changed" && argc == 5) {
         return changed(argv[2], argv[3], std::atoi(argv[4]));
