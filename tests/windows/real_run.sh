@@ -59,6 +59,12 @@ step() { echo "== $*" | tee -a "$log"; }
 step "prefix"
 wine cmd /c exit >/dev/null 2>&1 || true
 [ -d "$prefix/drive_c" ] || fail "Wine prefix not made"
+# Wine's own fonts (fonts-wine), Marlett among them for the caption buttons:
+# Debian's Wine does not put them into a new prefix's font folder.
+mkdir -p "$prefix/drive_c/windows/Fonts"
+for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] && cp "$font" "$prefix/drive_c/windows/Fonts/"
+done
 jp_font=$(fc-match -f '%{family[0]}' 'IPAPGothic')
 [ "$jp_font" = "IPAPGothic" ] || fail "IPAPGothic is not installed (fonts-ipafont-gothic)"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null
