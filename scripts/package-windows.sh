@@ -2,7 +2,7 @@
 # The portable Windows package: build/package/tobrel-<version>-win64.zip with
 # tobrel.exe, tobrel-cli.exe, a short README (Japanese and English) and the
 # licence texts of Qt and of the libraries built into the programs:
-#   package-windows.sh [JOBS=2]
+#   package-windows.sh [JOBS=2] [WERROR=OFF]
 # Builds what it needs in build/windows (Qt for Windows first, when the cache
 # has none), then checks the zip: unpacked into a fresh Wine prefix, the
 # program starts from there on Xvfb and writes its settings file beside
@@ -10,8 +10,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${1:-2}
+werror=${2:-OFF} # as test-windows.sh built it, so that nothing is rebuilt
 TOBREL_WINDOWS=1 ./scripts/install-deps.sh
-TOBREL_WINDOWS_GUI=1 ./scripts/configure-windows.sh OFF "$jobs"
+TOBREL_WINDOWS_GUI=1 ./scripts/configure-windows.sh "$werror" "$jobs"
 build=build/windows
 cmake --build "$build" -j "$jobs" --target tobrel tobrel-cli window_probe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")

@@ -2,7 +2,9 @@
 # Installs what is missing, builds everything and runs every test: first the
 # whole suite (core, command-line companion and windows) under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of every
-# fuzz target (when clang is here), then the whole suite of the normal build.
+# fuzz target (when clang is here), then the Windows build under Wine (Qt for
+# Windows is built first when this machine has none), then the whole suite of
+# the normal build.
 # ctest's summary of the normal build closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +35,8 @@ if command -v clang++-14 >/dev/null 2>&1; then
     ./scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 fi
 
-# The Windows build of the core and tobrel-cli, its tests under Wine.
+# The Windows build (tobrel.exe with Qt for Windows, tobrel-cli.exe), its
+# tests under Wine, the real run of tobrel.exe and the zip, checked.
 # TOBREL_WINDOWS=0 skips it; otherwise missing MinGW-w64 or Wine are installed.
 run_windows=${TOBREL_WINDOWS:-1}
 windows_status=0
@@ -42,6 +45,10 @@ if [ "$run_windows" = "1" ]; then
     if TOBREL_WINDOWS=1 ./scripts/install-deps.sh &&
         command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wineserver >/dev/null; then
         ./scripts/test-windows.sh "$werror" "$jobs" || windows_status=$?
+        if [ "$windows_status" -eq 0 ] && [ "${TOBREL_WINDOWS_GUI:-1}" = "1" ]; then
+            echo "== Windows package, checked in a fresh Wine prefix =="
+            ./scripts/package-windows.sh "$jobs" "$werror" || windows_status=$?
+        fi
     else
         echo "Windows build skipped: MinGW-w64 or Wine could not be installed"
     fi
