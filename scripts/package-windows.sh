@@ -101,8 +101,9 @@ find "$stage" -exec touch -h -d "@$epoch" {} +
 (cd "$out" && find "$name" -print | LC_ALL=C sort | zip -X -q -@ "$name.zip")
 echo "Package: build/package/$name.zip ($(du -k "$out/$name.zip" | cut -f1) KB)"
 
-# The check: a fresh prefix, the zip unpacked into C:\, the program started
-# from there on Xvfb, closed, its settings file beside it.
+# The check: a fresh prefix, the zip unpacked into C:\, the version resource
+# read as Windows reads it, the program started from there on Xvfb, closed,
+# its settings file beside it.
 check=$out/check
 rm -rf "$check"
 mkdir -p "$check"
@@ -135,6 +136,9 @@ probe() { run "$check/window_probe.exe" "$@" 2>/dev/null | sed 's/\r$//'; }
 cli_help=$(run "C:\\$name\\tobrel-cli.exe" --help 2>&1 | tr -d '\r' || true)
 grep -q "tobrel-cli convert" <<<"$cli_help" ||
     { echo "error: tobrel-cli.exe from the zip does not answer --help" >&2; exit 1; }
+exe_version=$(probe version "C:\\$name\\tobrel.exe" || true)
+[ "$exe_version" = "$version.0" ] ||
+    { echo "error: tobrel.exe's version resource says \"$exe_version\", not $version.0" >&2; exit 1; }
 run "C:\\$name\\tobrel.exe" >/dev/null 2>&1 &
 shown=
 for _ in $(seq 1 120); do
@@ -153,4 +157,4 @@ for _ in $(seq 1 40); do
     sleep 0.5
 done
 [ -f "$ini" ] || { echo "error: no TOBREL.INI beside tobrel.exe after closing it" >&2; exit 1; }
-echo "Checked: unpacked into a fresh Wine prefix, tobrel.exe started, closed and wrote $name\\TOBREL.INI"
+echo "Checked: unpacked into a fresh Wine prefix, tobrel.exe $exe_version started, closed and wrote $name\\TOBREL.INI"

@@ -3,6 +3,7 @@
 // interface: only window functions any program may call.
 //   window_probe windows        one line per visible top-level window:
 //                               title|class|left,top,right,bottom|client x,y,w,h|iconic
+//   window_probe version FILE   the file version of a program's version resource
 //   window_probe shot FILE.bmp  the whole screen as a 24-bit BMP
 //   window_probe changed A.bmp B.bmp TOP
 //                               the box (left,top,right,bottom) of the pixels
@@ -31,6 +32,15 @@ std::string utf8(const std::wstring& text) {
     std::string out(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
                         nullptr, nullptr);
+    return out;
+}
+
+// An argument as Windows passed it (the ANSI code page).
+std::wstring wide(const char* text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), length);
+    out.resize(out.size() - 1); // the terminating zero
     return out;
 }
 
@@ -166,18 +176,33 @@ int main(int argc, char** argv) {
         EnumWindows(listWindow, 0);
         return 0;
     }
+    if (command == "version" && argc == 3) {
+        // The program's fixed version resource, as Explorer's property page shows it.
+        const std::wstring file = wide(argv[2]);
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+        std::vector<unsigned char> data(size);
+        VS_FIXEDFILEINFO* info = nullptr;
+        UINT length = 0;
+        if (size == 0 || !GetFileVersionInfoW(file.c_str(), 0, size, data.data()) ||
+            !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
+            length < sizeof(VS_FIXEDFILEINFO)) {
+            return 1;
+        }
+        std::printf("%d.%d.%d.%d\n", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                    HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+        return 0;
+    }
     if (command == "shot" && argc == 3) {
         return shot(argv[2]);
     }
     if (command == "close" && argc == 3) {
-        const int length = MultiByteToWideChar(CP_ACP, 0, argv[2], -1, nullptr, 0);
-        std::wstring title(static_cast<std::size_t>(length), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, argv[2], -1, title.data(), length);
+        const std::wstring title = wide(argv[2]);
         // The visible one: a program may keep hidden windows of the same title.
         struct Search {
             std::wstring title;
             HWND found = nullptr;
-        } search{title.c_str(), nullptr};
+        } search{title, nullptr};
         EnumWindows(
             [](HWND window, LPARAM data) -> BOOL {
                 auto* wanted = reinterpret_cast<Search*>(data);
@@ -196,6 +221,6 @@ int main(int argc, char** argv) {
         return changed(argv[2], argv[3], std::atoi(argv[4]));
     }
     std::fprintf(stderr, "usage: window_probe windows | shot FILE.bmp | changed A.bmp B.bmp TOP"
-                         " | close TITLE\n");
+                         " | close TITLE | version FILE\n");
     return 2;
 }
