@@ -15,7 +15,35 @@ fail() {
 }
 windows() { "$runner" "$prefix" "$windows_cli" "$@" | tr -d '\r'; }
 linux() { "$linux_cli" "$@"; }
-stop_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+# Whether a wineserver of this prefix still holds its lock (fcntl) in the
+# folder Wine names by the prefix's device and inode: under /tmp/.wine-UID,
+# or under the folder Debian's Wine names in the prefix's "wineserver" file.
+lock_held() {
+    local server locks lock
+    server=$(printf 'server-%x-%x' $(stat -c '%d %i' "$prefix"))
+    locks=("/tmp/.wine-$(id -u)/$server/lock")
+    if [ -r "$prefix/wineserver" ]; then
+        locks+=("/tmp/$(basename "$(tr -d '\0\r\n' <"$prefix/wineserver")")/$server/lock")
+    fi
+    for lock in "${locks[@]}"; do
+        if [ -e "$lock" ] && ! python3 -c 'import fcntl, sys
+fcntl.lockf(open(sys.argv[1], "r+"), fcntl.LOCK_EX | fcntl.LOCK_NB)' "$lock" 2>/dev/null; then
+            return 0
+        fi
+    done
+    return 1
+}
+stop_wine() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    # -w can return while a server that is ending still saves user.reg; its
+    # lock goes only when it is done. Bounded, as a loaded machine is slow.
+    local until=$((SECONDS + 600))
+    while lock_held; do
+        [ $SECONDS -lt $until ] || fail "the wineserver of $prefix did not end"
+        sleep 0.2
+    done
+}
 # The bytes of a binary value in a user.reg, as one hex string (the line
 # breaks and commas of either writer's layout taken out).
 value_hex() {
