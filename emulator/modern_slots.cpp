@@ -125,7 +125,7 @@ RegistryAccess registryOf(const EmulatorSettings& settings, const SlotsEnvironme
         location.file = settings.file;
         location.prefix = settings.winePrefix;
         platform::WineStoreOptions options;
-        options.serverTempRoot = environment.serverTempRoot;
+        options.serverRoot = environment.serverRoot;
         access.own = std::make_unique<platform::WineRegistryStore>(location, options);
         access.backend = access.own.get();
     } else {
@@ -513,7 +513,7 @@ std::optional<std::string> modernSlotsBusy(const EmulatorSettings& settings,
         }
     }
     if (!settings.winePrefix.empty() &&
-        platform::wineserverRunning(settings.winePrefix, environment.serverTempRoot)) {
+        platform::wineserverRunning(settings.winePrefix, environment.serverRoot)) {
         return "Wine(" + settings.winePrefix +
                ")が動いています。終了時に設定を書き戻すため、変更が失われます。"
                "Wineを終了してから(wineserver -k)変更して下さい。";

@@ -142,8 +142,8 @@ std::string describeSettingsPlace(const EmulatorSettings& settings);
 struct SlotsEnvironment {
     // The running programs' names; nothing: platform::runningProgramNames.
     std::optional<std::vector<std::string>> runningPrograms;
-    // Replaces "/tmp" in the wineserver lock folders.
-    std::string serverTempRoot = "/tmp";
+    // Put before the wineserver lock folders (for tests).
+    std::string serverRoot;
     // The registry for registry settings; null: the prefix's user.reg (Wine)
     // or the system's registry (Windows).
     platform::RegistryBackend* registry = nullptr;

@@ -21,13 +21,17 @@ bool looksLikeWinePrefix(const std::string& folder);
 bool isWinePrefix(const std::string& folder);
 
 // True while a wineserver runs for the prefix: it holds an fcntl write lock on
-// its "lock" file for its whole life, in /tmp/.wine-<uid>/server-<dev>-<ino>/
-// (upstream Wine) or /tmp/<name>/server-<dev>-<ino>/ with <name> taken from
-// the prefix's "wineserver" entry (Debian's build). <dev> and <ino> are the
-// prefix folder's, in lowercase hex. A lock file that exists but cannot be
-// examined counts as running: a write that Wine may overwrite is worse than
-// one refused. serverTempRoot replaces "/tmp" (for tests).
-bool wineserverRunning(const std::string& prefix, const std::string& serverTempRoot = "/tmp");
+// its "lock" file for its whole life, in a folder server-<dev>-<ino> (the
+// prefix folder's device and inode in lowercase hex) under one of
+//   /tmp/.wine-<uid>            upstream Wine;
+//   /run/user/<uid>/wine        Debian's build, when that runtime folder exists;
+//   $TMPDIR/<name>, /tmp/<name> Debian's build otherwise, <name> taken from the
+//                               prefix's "wineserver" entry.
+// The server took TMPDIR from its own environment, so both temporary folders
+// are looked in. A lock file that exists but cannot be examined counts as
+// running: a write that Wine may overwrite is worse than one refused.
+// serverRoot is put before each of these folders (for tests).
+bool wineserverRunning(const std::string& prefix, const std::string& serverRoot = "");
 
 // "C:\Games\A.MCD" to a Linux path through $prefix/dosdevices/c:. Existing
 // components are matched case-insensitively as Wine does; the rest is kept as

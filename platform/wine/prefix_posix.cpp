@@ -37,7 +37,7 @@ std::string stripTrailingSlashes(std::string path) {
     return path;
 }
 
-// The name Debian's wineserver chose for its folder under /tmp, from the
+// The name Debian's wineserver chose for its temporary folder, from the
 // prefix's "wineserver" entry (a file holding the name, or a link to the folder).
 std::optional<std::string> debianServerFolderName(const std::string& prefix) {
     const fs::path entry = toFsPath(prefix + "/wineserver");
@@ -140,7 +140,7 @@ bool isWinePrefix(const std::string& folder) {
     return looksLikeWinePrefix(folder) || regularFileExists(folder + "/user.reg");
 }
 
-bool wineserverRunning(const std::string& prefix, const std::string& serverTempRoot) {
+bool wineserverRunning(const std::string& prefix, const std::string& serverRoot) {
     struct stat info {};
     if (prefix.empty() || ::stat(toFsPath(prefix).c_str(), &info) != 0) {
         return false; // no prefix folder, no server for it
@@ -149,13 +149,26 @@ bool wineserverRunning(const std::string& prefix, const std::string& serverTempR
     std::snprintf(serverFolder, sizeof serverFolder, "/server-%llx-%llx",
                   static_cast<unsigned long long>(info.st_dev),
                   static_cast<unsigned long long>(info.st_ino));
-    std::vector<std::string> candidates{serverTempRoot + "/.wine-" + std::to_string(::getuid()) +
-                                        serverFolder + "/lock"};
-    if (auto name = debianServerFolderName(prefix)) {
-        candidates.push_back(serverTempRoot + "/" + *name + serverFolder + "/lock");
+    const std::string uid = std::to_string(::getuid());
+    std::vector<std::string> folders{"/run/user/" + uid + "/wine"};
+    // The server's temporary folder comes from its own environment, which
+    // need not be ours: ours and the usual one are both looked in.
+    std::vector<std::string> tempRoots;
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && tmpdir[0] == '/') {
+        tempRoots.push_back(stripTrailingSlashes(tmpdir));
     }
-    for (const auto& lock : candidates) {
-        if (lockState(lock) == LockState::Held) {
+    if (tempRoots.empty() || tempRoots.front() != "/tmp") {
+        tempRoots.emplace_back("/tmp");
+    }
+    const auto debianName = debianServerFolderName(prefix);
+    for (const auto& temp : tempRoots) {
+        folders.push_back(temp + "/.wine-" + uid);
+        if (debianName) {
+            folders.push_back(temp + "/" + *debianName);
+        }
+    }
+    for (const auto& folder : folders) {
+        if (lockState(serverRoot + folder + serverFolder + "/lock") == LockState::Held) {
             return true;
         }
     }

@@ -166,7 +166,7 @@ RegistryLocation locateRegistry() {
 }
 
 RegistryWriteBlock registryWriteBlock(const RegistryLocation& location,
-                                      const std::string& serverTempRoot) {
+                                      const std::string& serverRoot) {
     auto loaded = loadFile(location);
     if (!loaded) {
         return RegistryWriteBlock::Unreadable;
@@ -175,7 +175,7 @@ RegistryWriteBlock registryWriteBlock(const RegistryLocation& location,
         return RegistryWriteBlock::ForeignFile;
     }
     if (location.kind == RegistryStoreKind::WinePrefix &&
-        wineserverRunning(location.prefix, serverTempRoot)) {
+        wineserverRunning(location.prefix, serverRoot)) {
         return RegistryWriteBlock::WineserverRunning;
     }
     return RegistryWriteBlock::None;
@@ -242,7 +242,7 @@ std::optional<RegistryKey> WineRegistryStore::createKey(RegistryRoot root, std::
 }
 
 bool WineRegistryStore::writeAllowed(const RegistryLocation& where) const {
-    return registryWriteBlock(where, options_.serverTempRoot) == RegistryWriteBlock::None;
+    return registryWriteBlock(where, options_.serverRoot) == RegistryWriteBlock::None;
 }
 
 bool WineRegistryStore::queryValue(RegistryKey key, std::string_view name,

@@ -39,11 +39,11 @@ enum class RegistryWriteBlock {
     WineserverRunning, // Wine would overwrite the edit when it saves
 };
 RegistryWriteBlock registryWriteBlock(const RegistryLocation& location,
-                                      const std::string& serverTempRoot = "/tmp");
+                                      const std::string& serverRoot = "");
 
 struct WineStoreOptions {
-    // Replaces "/tmp" in the wineserver lock folders (for tests).
-    std::string serverTempRoot = "/tmp";
+    // Put before the wineserver lock folders (for tests).
+    std::string serverRoot;
     // The time stamped on changed keys, as a FILETIME (100 ns since 1601).
     // Empty: the system clock.
     std::function<std::uint64_t()> clock;

@@ -54,8 +54,7 @@ class ModernSlots : public ::testing::Test {
 protected:
     void SetUp() override {
         environment_.runningPrograms = std::vector<std::string>{"bash", "pcsx2-qt"};
-        environment_.serverTempRoot = dir_.file("tmp");
-        fs::create_directories(environment_.serverTempRoot);
+        environment_.serverRoot = dir_.file("root");
         fs::create_directories(dir_.path() / "カード");
         writeBytes(card_, testing::makeFormattedCard());
         writeBytes(vgs_, testing::makeVgsImage(testing::makeFormattedCard()));
@@ -226,7 +225,7 @@ TEST_F(WineSlots, EpsxeUnderWineGetsADriveLetterPathAndItsEnableValue) {
 
     platform::WineRegistryStore store(
         {platform::RegistryStoreKind::WinePrefix, prefix_ + "/user.reg", prefix_},
-        {environment_.serverTempRoot, {}});
+        {environment_.serverRoot, {}});
     std::string value;
     ASSERT_TRUE(readRegString(store, kCurrentUser, "Software\\epsxe\\config", "Memcard2", value));
     EXPECT_EQ(value, "C:\\Cards\\ｶｰﾄﾞ.mcr");
@@ -268,7 +267,8 @@ TEST_F(WineSlots, DuckStationUnderWineStoresTheDriveLetterPathAsUtf8) {
 TEST_F(WineSlots, ARunningWineserverOrAPathOutsideTheDrivesIsRefused) {
     const auto original = readBytes(prefix_ + "/user.reg");
     {
-        testing::LockHolder server(testing::serverLockPath(prefix_, environment_.serverTempRoot));
+        testing::LockHolder server(
+            testing::serverLockPath(prefix_, environment_.serverRoot + "/tmp"));
         ASSERT_TRUE(server.locked());
         const auto change =
             setModernSlot(epsxe(), 0, prefix_ + "/drive_c/Cards/ｶｰﾄﾞ.mcr", environment_);
@@ -313,7 +313,7 @@ private:
 TEST_F(WineSlots, AFailedRegistryWriteRestoresTheValuesAlreadyWritten) {
     platform::WineRegistryStore store(
         {platform::RegistryStoreKind::WinePrefix, prefix_ + "/user.reg", prefix_},
-        {environment_.serverTempRoot, {}});
+        {environment_.serverRoot, {}});
     ASSERT_TRUE(writeRegString(store, kCurrentUser, "Software\\epsxe\\config", "Memcard1",
                                std::string("C:\\old.mcr") + '\0'));
     FailingStore failing(store, "Memcard1Enable");
@@ -337,7 +337,7 @@ TEST_F(WineSlots, FindsLinuxBuildsAndWindowsBuildsInThePrefix) {
     put(user + "/Documents/DuckStation/settings.ini", "");
     platform::WineRegistryStore store(
         {platform::RegistryStoreKind::WinePrefix, prefix_ + "/user.reg", prefix_},
-        {environment_.serverTempRoot, {}});
+        {environment_.serverRoot, {}});
     ASSERT_TRUE(
         writeRegString(store, kCurrentUser, "Software\\Pcsxr", "Mcd1", std::string(1, '\0')));
 

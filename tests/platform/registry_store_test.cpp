@@ -10,6 +10,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 
 namespace tobrel::platform {
 namespace {
@@ -207,26 +208,37 @@ TEST(WineRegistryStore, RefusesToWriteAFileThatIsNotWines) {
     }
 }
 
-void expectWritesRefusedWhileLocked(const std::string& debianName) {
+// Where a wineserver of each kind keeps its lock, below the test's root.
+struct ServerPlace {
+    const char* what;
+    const char* entry; // the prefix's "wineserver" entry; "": none
+    std::optional<std::string> tmpdir;
+    std::string parent;     // the folder holding the server's own folder
+    const char* folderName; // its name; "": upstream's .wine-<uid>
+};
+
+void expectWritesRefusedWhileLocked(const ServerPlace& place) {
+    SCOPED_TRACE(place.what);
     TempDir dir;
     const std::string prefix = testing::makeFakePrefix(dir.path() / "pfx");
-    const std::string tempRoot = dir.file("tmp");
-    if (!debianName.empty()) {
-        writeBytes(prefix + "/wineserver", debianName + "\n");
+    const std::string root = dir.file("root");
+    const testing::ScopedEnv tmpdir("TMPDIR", place.tmpdir);
+    if (*place.entry) {
+        writeBytes(prefix + "/wineserver", std::string(place.entry) + "\n");
     }
-    const std::string lock = testing::serverLockPath(prefix, tempRoot, debianName);
+    const std::string lock = testing::serverLockPath(prefix, root + place.parent, place.folderName);
     writeBytes(prefix + "/user.reg", std::string(kWineFile));
     const RegistryLocation location{RegistryStoreKind::WinePrefix, prefix + "/user.reg", prefix};
-    WineRegistryStore store(location, {tempRoot, {}});
+    WineRegistryStore store(location, {root, {}});
 
     // The lock file stays after the server exits: unlocked, it means nothing.
     writeBytes(lock, "");
-    EXPECT_FALSE(wineserverRunning(prefix, tempRoot));
+    EXPECT_FALSE(wineserverRunning(prefix, root));
     {
         testing::LockHolder server(lock);
         ASSERT_TRUE(server.locked());
-        EXPECT_TRUE(wineserverRunning(prefix, tempRoot));
-        EXPECT_EQ(registryWriteBlock(location, tempRoot), RegistryWriteBlock::WineserverRunning);
+        EXPECT_TRUE(wineserverRunning(prefix, root));
+        EXPECT_EQ(registryWriteBlock(location, root), RegistryWriteBlock::WineserverRunning);
         EXPECT_FALSE(setString(store, "Software\\Tobrel", "Path", std::string("x\0", 2)));
         EXPECT_FALSE(setString(store, "Software\\Brand New", "Path", std::string("x\0", 2)));
         EXPECT_EQ(readBytes(prefix + "/user.reg"), kWineFile);
@@ -237,18 +249,28 @@ void expectWritesRefusedWhileLocked(const std::string& debianName) {
             store.closeKey(*key);
         }
         server.release();
-        EXPECT_FALSE(wineserverRunning(prefix, tempRoot));
+        EXPECT_FALSE(wineserverRunning(prefix, root));
     }
     EXPECT_TRUE(setString(store, "Software\\Tobrel", "Path", std::string("x\0", 2)));
     EXPECT_NE(readBytes(prefix + "/user.reg").find("\"Path\"=\"x\"\n"), std::string::npos);
 }
 
 TEST(WineRegistryStore, RefusesToWriteWhileAWineserverHoldsItsLock) {
-    expectWritesRefusedWhileLocked("");
-}
-
-TEST(WineRegistryStore, RefusesToWriteWhileADebianWineserverHoldsItsLock) {
-    expectWritesRefusedWhileLocked("wine-Ab3dEf");
+    const std::string runtime = "/run/user/" + std::to_string(::getuid());
+    const ServerPlace places[] = {
+        {"upstream Wine", "", std::nullopt, "/tmp", ""},
+        {"upstream Wine, our TMPDIR elsewhere", "", "/elsewhere", "/tmp", ""},
+        {"Debian, no TMPDIR", "wine-Ab3dEf", std::nullopt, "/tmp", "wine-Ab3dEf"},
+        // The server's TMPDIR was ours, or it had none while we have one.
+        {"Debian, in our TMPDIR", "wine-Ab3dEf", "/elsewhere/", "/elsewhere", "wine-Ab3dEf"},
+        {"Debian, in /tmp while we have a TMPDIR", "wine-Ab3dEf", "/elsewhere", "/tmp",
+         "wine-Ab3dEf"},
+        // With a runtime folder the name is always "wine", whatever the entry says.
+        {"Debian, in the runtime folder", "", std::nullopt, runtime, "wine"},
+    };
+    for (const auto& place : places) {
+        expectWritesRefusedWhileLocked(place);
+    }
 }
 
 TEST(WineRegistryStore, FullDiskLeavesTheFileIntact) {
