@@ -111,7 +111,7 @@ prefix=$check/prefix
 run() { ./scripts/wine-run.sh "$prefix" "$@"; }
 xvfb_pid=
 cleanup() {
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    env -u TMPDIR WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT

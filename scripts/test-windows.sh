@@ -25,7 +25,7 @@ done
 ./scripts/configure-windows.sh "$werror" "$jobs" -DTOBREL_LINUX_CLI="$linux_cli"
 cmake --build "$build" -j "$jobs"
 prefix=$PWD/$build/wineprefix
-stop_server() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }
+stop_server() { env -u TMPDIR WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; }
 trap stop_server EXIT
 # The prefix is made, and the wineserver started, before the tests are listed:
 # listing gives each program only a few seconds.

@@ -5,6 +5,12 @@
 # every run, so a test costs a process start, not a Wine start-up. Wine's ANSI
 # code page is 932, as on a Japanese Windows.
 set -euo pipefail
+# Debian's Wine keeps a server's socket in a folder under TMPDIR: callers with
+# different TMPDIRs would each start a server for the same prefix. Windows
+# programs keep their temporary files in the prefix (TEMP is
+# C:\users\<user>\Temp), so nothing else hangs on it. Every script that
+# stops the server does it without TMPDIR too.
+unset TMPDIR
 prefix=$1
 shift
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
@@ -56,5 +62,12 @@ case " $* " in
     set -o pipefail
     run_wine "$@" | sed 's/\r$//'
     ;;
-*) run_wine "$@" ;;
+*)
+    # A program that Wine could not start, or that died before writing a
+    # line, would otherwise fail with no output at all.
+    status=0
+    run_wine "$@" || status=$?
+    [ "$status" -eq 0 ] || echo "wine-run.sh: $(basename "$1") ended with status $status" >&2
+    exit "$status"
+    ;;
 esac

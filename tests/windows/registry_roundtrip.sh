@@ -17,11 +17,13 @@ windows() { "$runner" "$prefix" "$windows_cli" "$@" | tr -d '\r'; }
 linux() { "$linux_cli" "$@"; }
 # Whether a wineserver of this prefix still holds its lock (fcntl) in the
 # folder Wine names by the prefix's device and inode: under /tmp/.wine-UID,
-# or under the folder Debian's Wine names in the prefix's "wineserver" file.
+# /run/user/UID/wine, or the folder Debian's Wine names in the prefix's
+# "wineserver" file. (wine-run.sh runs Wine without TMPDIR, and so does
+# stop_wine.)
 lock_held() {
     local server locks lock
     server=$(printf 'server-%x-%x' $(stat -c '%d %i' "$prefix"))
-    locks=("/tmp/.wine-$(id -u)/$server/lock")
+    locks=("/tmp/.wine-$(id -u)/$server/lock" "/run/user/$(id -u)/wine/$server/lock")
     if [ -r "$prefix/wineserver" ]; then
         locks+=("/tmp/$(basename "$(tr -d '\0\r\n' <"$prefix/wineserver")")/$server/lock")
     fi
@@ -34,8 +36,8 @@ fcntl.lockf(open(sys.argv[1], "r+"), fcntl.LOCK_EX | fcntl.LOCK_NB)' "$lock" 2>/
     return 1
 }
 stop_wine() {
-    wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
+    env -u TMPDIR wineserver -k 2>/dev/null || true
+    env -u TMPDIR wineserver -w 2>/dev/null || true
     # -w can return while a server that is ending still saves user.reg; its
     # lock goes only when it is done. Bounded, as a loaded machine is slow.
     local until=$((SECONDS + 600))
